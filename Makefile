@@ -1,0 +1,60 @@
+# Two commands: `make play` and `make test`. Both install what they need
+# (Debian packages, as root), build with CMake into build/ and use the run
+# directory build/data.
+
+BUILD ?= build
+MAKEFLAGS += --no-print-directory
+JOBS ?= $(shell nproc)
+
+BUILD_PACKAGES = g++ cmake pkg-config liballegro4-dev libaldmb1-dev libdumb1-dev \
+	libfreetype-dev fonts-dejavu-core libxi-dev
+TEST_PACKAGES = libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-apps imagemagick
+
+SUDO = $(if $(filter 0,$(shell id -u)),,sudo)
+
+# Installs only what is missing, so repeated runs stay quick and offline.
+define install_packages
+	@missing=""; for p in $(1); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+endef
+
+.PHONY: all play test deps test-deps configure build bench clean
+
+all: build
+
+deps:
+	$(call install_packages,$(BUILD_PACKAGES))
+
+test-deps: deps
+	$(call install_packages,$(TEST_PACKAGES))
+
+# The game alone needs no test tools; `make test` switches them on.
+WITH_TESTS ?= OFF
+configure:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DTARNAVEL_TESTS=$(WITH_TESTS) -DTARNAVEL_BENCH=$(WITH_TESTS)
+
+build: deps configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+play: build
+	cd $(BUILD)/data && ../tarnavel
+
+test: WITH_TESTS = ON
+test: test-deps configure
+	cmake --build $(BUILD) -j $(JOBS)
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+bench: WITH_TESTS = ON
+bench: test-deps configure
+	cmake --build $(BUILD) -j $(JOBS)
+	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b || exit 1; done
+
+clean:
+	rm -rf $(BUILD)

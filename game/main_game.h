@@ -1,0 +1,74 @@
+// The one game object: resources, the field, the ship, the table, the menu
+// buttons, and every screen as a member function.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct BITMAP;
+struct CatalogueFile;
+struct DATAFILE;
+class Bullet;
+class Enemy;
+class GuiButton;
+class HighscoreManager;
+class Object;
+class PlayerShip;
+
+// One enemy kind's place in the schedule.
+struct EnemySpawn {
+    int interval; // seconds between entries; negative while the kind is out of play
+    bool spawned; // already entered during the current whole second
+};
+
+class MainGameClass {
+public:
+    int wave;
+    EnemySpawn enemySpawns[7];
+    bool exitOpen;
+    DATAFILE* spritesData;
+    DATAFILE* explosionData;
+    DATAFILE* miscData;
+    DATAFILE* sfxData;
+    PlayerShip* player;
+    bool bonusActive;
+    int bonusIndex;
+    int bonusLaunchTime;
+    std::vector<Object*> fixedObjects;
+    std::vector<Object*> collectables;
+    std::vector<Object*> hazards;
+    std::vector<Object*> powerUps;
+    std::vector<Enemy*> enemies;
+    BITMAP* buffer;
+    HighscoreManager* highscores;
+    GuiButton* playButton;
+    GuiButton* instructionsButton;
+    GuiButton* creditsButton;
+    GuiButton* exitButton;
+
+    MainGameClass();
+    ~MainGameClass();
+    MainGameClass(const MainGameClass&) = delete;
+    MainGameClass& operator=(const MainGameClass&) = delete;
+
+    [[noreturn]] void errorMessageAndExit(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+    void playGame();
+    void nextWave();
+    void checkPlayerCollision();
+    void checkBullets(std::vector<Bullet>& bullets);
+    int mainMenu();
+    void creditsMenu();
+    void showInstructions();
+    void showIntro();
+
+    // The pieces of playGame, called in its order; tests and the soak
+    // driver call them directly.
+    void startGame();
+    void logicStep();
+    void drawFrame();
+    void gameOver();
+
+private:
+    DATAFILE* loadCheckedDatafile(const CatalogueFile& file);
+};

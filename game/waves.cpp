@@ -1,0 +1,3 @@
+#include "game/main_game.h"
+
+void MainGameClass::nextWave() {}

@@ -1,0 +1,5 @@
+#include "game/main_game.h"
+
+void MainGameClass::creditsMenu() {}
+void MainGameClass::showInstructions() {}
+void MainGameClass::showIntro() {}

@@ -1,0 +1,1 @@
+#include "pmask/pmask.h"

@@ -1,0 +1,33 @@
+// One-bit pixel collision masks and their word-parallel overlap test.
+//
+// Layout: the mask is cut into vertical strips 32 pixels wide, stored strip
+// by strip with one 32-bit word per row, top row first; pixel (x, y) is bit
+// (x & 31) of word (x >> 5) * h + y, bit 0 the strip's leftmost pixel. Bits
+// at or beyond w in the last strip are 0.
+#pragma once
+
+#include <cstdint>
+
+struct BITMAP;
+
+struct PMASK {
+    int16_t w;
+    int16_t h;
+    uint32_t* mask;
+};
+
+// Used by the game.
+PMASK* create_allegro_pmask(BITMAP* sprite); // null when memory runs out
+void destroy_pmask(PMASK* mask);             // null does nothing
+// 1 when a solid pixel of mask1 at (x1, y1) lies on a solid pixel of mask2
+// at (x2, y2), otherwise 0. Boxes that only share an edge never collide.
+int check_pmask_collision(const PMASK* mask1, const PMASK* mask2, int x1, int y1, int x2, int y2);
+
+// Building blocks.
+void init_pmask(PMASK* mask, int w, int h);
+void deinit_pmask(PMASK* mask);
+PMASK* create_pmask(int w, int h);
+void load_allegro_pmask(PMASK* mask, BITMAP* sprite);
+void init_allegro_pmask(PMASK* mask, BITMAP* sprite);
+void pmask_load_func(PMASK* mask, int x, int y, void* surface, int transparentColor,
+                     int (*getPixel)(void* surface, int x, int y));

@@ -1,0 +1,31 @@
+#include "shell/globals.h"
+
+bool soundOn = true;
+bool musicOn = true;
+float mouseSens = 1.0f;
+
+std::atomic<int> speedCounter{0};
+std::atomic<int> seconds{0};
+std::atomic<int> frames{0};
+std::atomic<int> fps{0};
+std::atomic<int> bonusScore{0};
+
+static_assert(std::atomic<int>::is_always_lock_free, "timer counters must be lock-free");
+
+void timerFunc()
+{
+    speedCounter.fetch_add(1, std::memory_order_relaxed);
+}
+
+void secondsFunc()
+{
+    // Compare-and-swap, so that a refill to 1500 by the wave set-up between
+    // our read and our write is never overwritten with a drained old value.
+    int bonus = bonusScore.load(std::memory_order_relaxed);
+    int drained;
+    do {
+        drained = bonus - 40 < 0 ? 0 : bonus - 40;
+    } while (!bonusScore.compare_exchange_weak(bonus, drained, std::memory_order_relaxed));
+    seconds.fetch_add(1, std::memory_order_relaxed);
+    fps.store(frames.exchange(0, std::memory_order_relaxed), std::memory_order_relaxed);
+}

@@ -1,0 +1,28 @@
+// Process-wide settings and the counters that the timer callbacks drive.
+#pragma once
+
+#include <atomic>
+
+// The only mode the game sets is 640 x 480; entities and screens lay out
+// against these so that they also work on memory bitmaps before any mode.
+constexpr int screenWidth = 640;
+constexpr int screenHeight = 480;
+
+// Settings, written once at start-up.
+extern bool soundOn;
+extern bool musicOn;
+extern float mouseSens;
+
+// Shared with Allegro's timer thread. Lock-free atomics, so that the main
+// flow's decrement of speedCounter or reset of frames never loses a tick.
+extern std::atomic<int> speedCounter;
+extern std::atomic<int> seconds;
+extern std::atomic<int> frames;
+extern std::atomic<int> fps;
+extern std::atomic<int> bonusScore;
+
+// Installed at 100 Hz: one logic step owed per call.
+void timerFunc();
+// Installed at 1 Hz: drains the time bonus (never below 0), counts the
+// second and publishes the frame count of the second just gone.
+void secondsFunc();

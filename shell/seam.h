@@ -1,0 +1,41 @@
+// The game's one seam to the machine: input reads, sound output, putting a
+// picture on the screen and waiting. The game calls Allegro through it, so
+// that tests, replays and benchmarks can stand in for the mouse, keyboard,
+// sound card, screen and clock. A plain table of function pointers, swapped
+// as a whole; the game never asks which table is in force.
+#pragma once
+
+struct BITMAP;
+struct SAMPLE;
+
+struct Seam {
+    // Input.
+    void (*mouseMickeys)(int* mx, int* my); // motion since the last call
+    int (*mouseButtons)();                  // mouse_b: bit 0 left, bit 1 right
+    int (*mouseX)();                        // pointer position (menus)
+    int (*mouseY)();
+    bool (*keyDown)(int scancode);          // key[scancode] is held
+    bool (*keyWaiting)();                   // keypressed()
+    int (*readKey)();                       // readkey(): scan code << 8 | char
+    void (*clearKeys)();                    // clear_keybuf()
+
+    // Sound. Callers test soundOn first; the seam only plays.
+    void (*playSample)(SAMPLE* sample, int volume, int pan, int frequency);
+    int (*allocateVoice)(SAMPLE* sample); // -1 when no voice is free
+    void (*voiceSetPriority)(int voice, int priority);
+    void (*voiceStart)(int voice);
+    void (*releaseVoice)(int voice);
+
+    // Screen and time.
+    void (*present)(BITMAP* picture, int x, int y); // draw_sprite onto screen
+    void (*clearScreen)(int color);
+    void (*rest)(unsigned int milliseconds);
+};
+
+// The table in force; starts as allegroSeam.
+extern Seam seam;
+extern const Seam allegroSeam;
+
+// Set-up for play: called by the shell once the mouse and the window exist.
+// Where the X server offers raw motion it replaces Allegro's mickeys.
+void startSeam();
