@@ -1,0 +1,26 @@
+// An image push button with a centred caption; reports a completed left
+// click through the `clicked` latch, which the owning screen clears.
+#pragma once
+
+#include "gui/gui_object.h"
+
+#include <string>
+
+struct FONT;
+
+class GuiButton final : public GuiObject {
+public:
+    bool clicked;
+    bool pressed;
+    std::string caption;
+    BITMAP* normalImage;  // borrowed
+    BITMAP* pressedImage; // borrowed
+    int textColor;
+    FONT* font; // borrowed
+
+    GuiButton(int x, int y, BITMAP* normalImage, BITMAP* pressedImage, std::string caption,
+              FONT* font, int textColor);
+
+    void Update() override;
+    void Draw(BITMAP* target) override;
+};
