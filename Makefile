@@ -8,7 +8,8 @@ JOBS ?= $(shell nproc)
 
 BUILD_PACKAGES = g++ cmake pkg-config liballegro4-dev libaldmb1-dev libdumb1-dev \
 	libfreetype-dev fonts-dejavu-core libxi-dev
-TEST_PACKAGES = libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-apps imagemagick
+TEST_PACKAGES = libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-apps imagemagick \
+	clang-14 libclang-rt-14-dev valgrind
 
 SUDO = $(if $(filter 0,$(shell id -u)),,sudo)
 
@@ -24,7 +25,7 @@ define install_packages
 	fi
 endef
 
-.PHONY: all play test deps test-deps configure build bench clean
+.PHONY: all play test deps test-deps configure build bench clean fuzz soak
 
 all: build
 
@@ -55,6 +56,16 @@ bench: WITH_TESTS = ON
 bench: test-deps configure
 	cmake --build $(BUILD) -j $(JOBS)
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b || exit 1; done
+
+# The reliability checks at length, each sanitizer tree in its own build
+# directory beside the plain build. FUZZ_SECONDS per fuzz target.
+FUZZ_SECONDS ?= 300
+RELIABILITY = tests/reliability
+fuzz: test-deps
+	JOBS=$(JOBS) $(RELIABILITY)/build_tree.sh fuzz $(BUILD)/fuzz
+	@for t in $(BUILD)/fuzz/fuzz_*; do \
+	  $(RELIABILITY)/fuzz/run_fuzz.sh $(BUILD)/fuzz $${t##*/fuzz_} $(FUZZ_SECONDS) || exit 1; \
+	done
 
 clean:
 	rm -rf $(BUILD)
