@@ -43,9 +43,16 @@ Picture fireball(int frame)
                 continue;
             float heat = (0.35f + 0.9f * (1 - r) + (turb - 0.5f) * 0.6f) * (1.05f - 0.95f * t);
             if (frame < 2)
-                heat += 0.5f;
+                heat += 0.25f;
             img.set(x, y, firePalette(clamp01(heat)));
         }
+    // The first flash throws out short rays.
+    if (frame < 3) {
+        const float len = 8 + 4 * frame;
+        const Shape rays = polygon(starPoints(c, c, len, len * 0.3f, 6, 0.3f * frame));
+        img.fill(rays, radial(rgb(255, 255, 255), rgb(255, 200, 80), c, c, len), 1);
+        img.fill(circle(c, c, 4 + frame), rgb(255, 255, 245));
+    }
     // Embers flung out as it fades.
     if (frame >= 4)
         for (int i = 0; i < 14; ++i) {

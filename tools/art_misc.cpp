@@ -165,14 +165,13 @@ Picture instructions(Faces& faces, const std::vector<Picture>& s)
     // One rule: icons drawn by `icon` in the 48-pixel column at x, the text beside it.
     auto rule = [&](int x, int& y, int width, const std::string& head, const std::string& words,
                     const std::function<void(float cx, float cy)>& icon) {
-        std::vector<std::string> lines = wrap(body, words, size, width - 56 - bold.width(head, size) / 3);
-        lines = wrap(body, words, size, width - 56);
-        const int h = std::max(36, lineH * int(lines.size() + 1) + 4);
+        const std::vector<std::string> lines = wrap(body, words, size, width - 56);
+        const int h = std::max(34, lineH * int(lines.size() + 1));
         icon(x + 24.0f, y + h / 2.0f - 2);
         bold.draw(img, x + 56, y, head, size, accent);
         for (size_t i = 0; i < lines.size(); ++i)
             body.draw(img, x + 56, y + lineH * int(i + 1), lines[i], size, text);
-        y += h + 6;
+        y += h + 7;
     };
 
     auto header = [&](int x, int y, const std::string& t) {
@@ -187,30 +186,30 @@ Picture instructions(Faces& faces, const std::vector<Picture>& s)
     int left = y, right = y;
 
     rule(20, left, 295, "Mouse: steer",
-         "Your ship drifts with inertia: every push of the mouse adds speed, and it keeps it until you push again.",
+         "Your ship drifts: every push of the mouse adds speed, and it keeps it.",
          [&](float cx, float cy) { blitSprite(img, s[SPR_SHIP], cx, cy); });
     rule(20, left, 295, "Left button: fire",
-         "Shots fly along your direction of travel. The gun is silent unless you move on both axes at once.",
+         "Shots fly the way you travel, but only while you move on both axes.",
          [&](float cx, float cy) {
              blitSprite(img, s[SPR_SHIP], cx - 6, cy + 6);
              blitSprite(img, s[SPR_SHIP_BULLET], cx + 12, cy - 12);
              blitSprite(img, s[SPR_SHIP_BULLET], cx + 19, cy - 19);
          });
     rule(20, left, 295, "Right button: select  -  Space: fire",
-         "Choose a special weapon, then unleash it: blue slows every enemy, green pushes them all back, red damages them all.",
+         "Blue slows every enemy, green pushes them back, red damages them all.",
          [&](float cx, float cy) {
              for (int k = 0; k < 3; ++k)
                  blitSprite(img, s[SPR_WEAPON_ICON_FIRST + k], cx - 14 + 14 * k, cy);
          });
     rule(20, left, 295, "Power-ups",
-         "Each orb adds a charge to the special weapon of its colour. Your charges show top right.",
+         "Each orb charges the special weapon of its colour.",
          [&](float cx, float cy) {
              blitSprite(img, s[SPR_POWERUP_FIRST + 0], cx - 10, cy - 8);
              blitSprite(img, s[SPR_POWERUP_FIRST + 1], cx + 10, cy - 8);
              blitSprite(img, s[SPR_POWERUP_FIRST + 2], cx, cy + 10);
          });
     rule(20, left, 295, "Escape: end the game",
-         "Hold Escape to give up the current game and enter your score.",
+         "Hold Escape to give up and enter your score.",
          [&](float cx, float cy) {
              const Shape key = box(cx - 15, cy - 11, cx + 15, cy + 11, 4);
              img.fill(key, bevel(vgrad(rgb(200, 205, 220), rgb(110, 115, 135), cy - 11, cy + 11), key, 3, 0.7f));
@@ -218,13 +217,13 @@ Picture instructions(Faces& faces, const std::vector<Picture>& s)
          });
 
     rule(330, right, 295, "Take every crystal",
-         "Once the last crystal is taken the exit at the bottom opens: fly into it to finish the wave.",
+         "The last one opens the exit at the bottom: fly into it to end the wave.",
          [&](float cx, float cy) {
              blitSprite(img, s[SPR_COLLECTABLE], cx, cy - 9);
              blitSprite(img, s[SPR_EXIT_GATE], cx, cy + 13);
          });
     rule(330, right, 295, "Leave quickly",
-         "The time bonus drains every second. Shot enemies score only while it lasts, and what is left is added to your score.",
+         "The time bonus drains each second. Shot enemies score only while it lasts.",
          [&](float cx, float cy) {
              const Shape dial = circle(cx, cy, 15);
              img.fill(dial, bevel(flat(rgb(40, 50, 90)), dial, 3, 0.7f));
@@ -233,20 +232,20 @@ Picture instructions(Faces& faces, const std::vector<Picture>& s)
              img.fill(capsule(cx, cy, cx + 6, cy + 3, 1.4f), rgb(255, 255, 255));
          });
     rule(330, right, 295, "Deadly",
-         "Hazards, enemies and enemy shots destroy your ship on contact.",
+         "Hazards, enemies and enemy shots destroy your ship.",
          [&](float cx, float cy) {
              blitSprite(img, s[SPR_HAZARD], cx - 4, cy);
              blitSprite(img, s[SPR_ENEMY_BULLET], cx + 17, cy - 10);
              blitSprite(img, s[SPR_MINE], cx + 17, cy + 8);
          });
     rule(330, right, 295, "The wandering star",
-         "Now and then a golden star bounces across the field. Catch it for 2000 points.",
+         "Catch the golden star that bounces by now and then: 2000 points.",
          [&](float cx, float cy) { blitSprite(img, s[SPR_WANDERING_BONUS], cx, cy); });
     rule(330, right, 295, "Extra lives",
-         "You start with five ships and earn another every 5000 points.",
+         "Five ships to start with, and one more every 5000 points.",
          [&](float cx, float cy) {
-             blitSprite(img, s[SPR_SHIP], cx - 5, cy);
-             bold.draw(img, int(cx) + 12, int(cy) - 9, "+1", 14, rgb(120, 255, 140), -1);
+             blitSprite(img, s[SPR_SHIP], cx - 6, cy + 2);
+             bold.draw(img, int(cx) + 6, int(cy) - 19, "+1", 12, rgb(120, 255, 140), -1);
          });
 
     // The enemy line-up with the points each is worth.
@@ -271,10 +270,10 @@ Picture background(Faces& faces, const std::vector<Picture>& s)
     // window (bottom middle): keep those calm.
     spaceBackdrop(img, 1.0f, {{0, 360, 130, 480}, {262, 270, 528, 480}});
     planet(img, 70, 250, 52);
-    // The ship streaking past the title.
-    for (int i = 0; i < 30; ++i) {
-        const float t = i / 30.0f;
-        img.fill(circle(520 - 70 * t + 32, 222 + 70 * t + 32, 3.5f * (1 - t) + 0.5f), rgb(255, 160, 60), 0.35f * (1 - t));
+    // The ship streaking past the title, its trail behind the engines.
+    for (int i = 0; i < 40; ++i) {
+        const float t = i / 40.0f;
+        img.fill(circle(501 - 0.565f * 100 * t, 246 + 0.825f * 100 * t, 3.5f * (1 - t) + 0.6f), rgb(255, 160, 60), 0.4f * (1 - t));
     }
     {
         Image ship(64, 64);

@@ -98,16 +98,16 @@ Picture weaponIcon(int weapon)
 
 Picture scout(int frame) // kind 0: a small lime saucer with chasing rim lights
 {
-    return sprite(26, 18, [&](Image& img) {
-        const Shape dome = ellipse(13, 7.5f, 6.2f, 6);
-        img.fill(dome, sphere(rgb(190, 255, 200), 13, 6.5f, 6.5f));
-        const Shape body = ellipse(13, 12, 12.6f, 4.8f);
-        img.fill(body, bevel(vgrad(rgb(170, 240, 60), rgb(60, 120, 20), 7, 17), body, 2, 0.7f));
-        img.fill(box(2, 11.3f, 24, 12.3f), rgb(40, 90, 20), 0.8f);
+    return sprite(26, 20, [&](Image& img) {
+        const Shape dome = ellipse(13, 8.5f, 6.2f, 6.2f);
+        img.fill(dome, sphere(rgb(190, 255, 200), 13, 7.5f, 6.5f));
+        const Shape body = ellipse(13, 13.5f, 12.6f, 5.2f);
+        img.fill(body, bevel(vgrad(rgb(170, 240, 60), rgb(60, 120, 20), 8, 19), body, 2, 0.7f));
+        img.fill(box(2, 12.8f, 24, 13.8f), rgb(40, 90, 20), 0.8f);
         for (int i = 0; i < 5; ++i) {
             const bool lit = (i % 2) == frame;
             const float x = 4.6f + i * 4.2f;
-            img.fill(circle(x, 12, 1.5f), lit ? rgb(255, 250, 120) : rgb(90, 110, 40));
+            img.fill(circle(x, 13.5f, 1.5f), lit ? rgb(255, 250, 120) : rgb(90, 110, 40));
         }
     });
 }

@@ -24,8 +24,9 @@ struct Sheet {
     int x = margin, y = margin, rowHeight = 0;
 
     // Reserves a w x h cell (plus its label line) in the flowing layout.
-    void place(int w, int h, int* cx, int* cy)
+    void place(int w, int h, int* cx, int* cy, const char* text = "")
     {
+        w = std::max(w, text_length(label, text));
         const int cellH = h + 18;
         if (x + w > sheetWidth - margin) {
             x = margin;
@@ -34,7 +35,7 @@ struct Sheet {
         }
         *cx = x;
         *cy = y;
-        x += std::max(w, 70) + 14;
+        x += w + 14;
         rowHeight = std::max(rowHeight, cellH);
     }
 
@@ -60,9 +61,11 @@ void checker(BITMAP* b, int x, int y, int w, int h)
 void showBitmap(Sheet& s, const char* file, int index, BITMAP* src)
 {
     const int zoom = (src->w <= 80 && src->h <= 80) ? 2 : 1;
+    char text[64];
+    snprintf(text, sizeof text, "%s %d", file, index);
     int x, y;
-    s.place(src->w * zoom, src->h * zoom, &x, &y);
-    textprintf_ex(s.bmp, s.label, x, y, makecol(220, 220, 230), -1, "%s %d", file, index);
+    s.place(src->w * zoom, src->h * zoom, &x, &y, text);
+    textprintf_ex(s.bmp, s.label, x, y, makecol(220, 220, 230), -1, "%s", text);
     textprintf_ex(s.bmp, s.label, x, y + src->h * zoom + 18 - 16 + 16, makecol(130, 130, 150), -1, "%dx%d", src->w, src->h);
     checker(s.bmp, x, y + 16, src->w * zoom, src->h * zoom);
     masked_stretch_blit(src, s.bmp, 0, 0, src->w, src->h, x, y + 16, src->w * zoom, src->h * zoom);
