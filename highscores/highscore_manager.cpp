@@ -189,6 +189,8 @@ bool HighscoreManager::ReadFromFile(std::string fileName)
 {
     std::ifstream stored(fileName, std::ios::in | std::ios::binary);
     std::ofstream plain(tempInName, std::ios::out | std::ios::binary | std::ios::trunc);
+    if (!plain.is_open())
+        return false; // nothing of ours to delete
     char c;
     while (stored.get(c))
         plain.put(static_cast<char>(~static_cast<unsigned char>(c)));
