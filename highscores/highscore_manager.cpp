@@ -80,7 +80,8 @@ bool replaceWithComplement(const std::string& fileName)
 {
     const std::string sibling = fileName + ".tmp";
     // A leftover from a killed save is ours to replace; removing it first
-    // keeps O_EXCL from following a link someone left under that name.
+    // lets O_EXCL make a fresh file instead of writing through whatever
+    // stands under that name.
     ::unlink(sibling.c_str());
     int fd = ::open(sibling.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0)
