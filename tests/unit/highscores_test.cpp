@@ -173,7 +173,7 @@ TEST_F(HighscoreFiles, RandomTablesReadBackEqualAndByteExact)
 {
     std::mt19937 rng(20240501);
     const int special[] = {INT_MIN, INT_MAX, -1, 0, 1, INT_MIN + 1, INT_MAX - 1, -1000000000};
-    for (int trial = 0; trial < 300; ++trial) {
+    for (int trial = 0; trial < 120; ++trial) {
         int size = 1 + static_cast<int>(rng() % 8);
         bool lower = rng() % 2;
         Rows rows;
@@ -334,7 +334,7 @@ TEST_F(HighscoreFiles, WhatAddEntryStoresReadsBackRowForRow)
             c = static_cast<char>(33 + rng() % 94);
         return s;
     };
-    for (int trial = 0; trial < 400; ++trial) {
+    for (int trial = 0; trial < 200; ++trial) {
         HighscoreManager table(5, false);
         for (int i = 0; i < 5; ++i) {
             bool typed = trial % 2 == 0;
