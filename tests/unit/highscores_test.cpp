@@ -25,7 +25,6 @@
 #include <functional>
 #include <iterator>
 #include <random>
-#include <sstream>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -277,7 +276,7 @@ TEST_F(HighscoreFiles, ShortLongGarbageAndMissingFiles)
     const Rows before = {{"v", 50}, {"w", 40}, {"x", 30}, {"y", 20}, {"z", 10}};
     struct Case {
         const char* what;
-        std::string text; // before complementing; nullptr-like "missing" handled apart
+        std::string text; // the plain text, stored complemented
         Rows expected;
     };
     const Case cases[] = {
