@@ -117,11 +117,11 @@ std::vector<Sound> synthesiseSounds()
         });
     }
     { // an enemy enters: a warbling materialisation
-        Osc a, v;
+        Osc a, sub, v;
         s[SFX_ENEMY_ENTERS] = render(0.55, [&](double t, double u) {
             const double f = expSweep(260, 780, u) * (1 + 0.06 * v.sine(17));
-            const double shape = std::sin(3.14159 * u);
-            return (0.7 * a.square(f, 0.25) + 0.3 * std::sin(twoPi * f * t * 0.5)) * shape * (0.2 + 0.8 * env(t, 0.05, 0.3));
+            const double shape = 0.25 + 0.75 * std::sin(3.14159 * u);
+            return (0.7 * a.square(f, 0.25) + 0.3 * sub.sine(f * 0.5)) * shape * (0.2 + 0.8 * env(t, 0.05, 0.3));
         });
     }
     { // an enemy explodes
