@@ -295,4 +295,79 @@ TEST(DatafileGenerator, TwoRunsGiveTheSameBytesAsTheBuild)
     fs::remove_all(base);
 }
 
+uint32_t be32(const std::vector<char>& b, size_t at)
+{
+    return (uint32_t(uint8_t(b[at])) << 24) | (uint32_t(uint8_t(b[at + 1])) << 16) |
+           (uint32_t(uint8_t(b[at + 2])) << 8) | uint32_t(uint8_t(b[at + 3]));
+}
+
+// Reference CRC-32 (bit by bit) for the PNG chunks.
+uint32_t slowCrc(const std::vector<char>& b, size_t from, size_t to)
+{
+    uint32_t c = 0xFFFFFFFFu;
+    for (size_t i = from; i < to; ++i) {
+        c ^= uint8_t(b[i]);
+        for (int k = 0; k < 8; ++k)
+            c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
+    }
+    return ~c;
+}
+
+TEST(DesktopIcon, IsAValidPngOfTheShipOnATransparentGround)
+{
+    const std::vector<char> png = readAll(dataDir + "/tarnavel.png");
+    ASSERT_GT(png.size(), 8u);
+    ASSERT_EQ(std::string("\x89PNG\r\n\x1a\n", 8), std::string(png.data(), 8));
+    size_t pos = 8;
+    int width = 0, height = 0;
+    std::vector<uint8_t> zlib;
+    bool ended = false;
+    while (pos + 12 <= png.size() && !ended) {
+        const uint32_t len = be32(png, pos);
+        const std::string type(&png[pos + 4], 4);
+        ASSERT_LE(pos + 12 + len, png.size());
+        EXPECT_EQ(slowCrc(png, pos + 4, pos + 8 + len), be32(png, pos + 8 + len)) << type;
+        if (type == "IHDR") {
+            width = int(be32(png, pos + 8));
+            height = int(be32(png, pos + 12));
+            EXPECT_EQ(8, png[pos + 16]);
+            EXPECT_EQ(6, png[pos + 17]) << "RGBA";
+        } else if (type == "IDAT") {
+            zlib.insert(zlib.end(), png.begin() + long(pos + 8), png.begin() + long(pos + 8 + len));
+        } else if (type == "IEND") {
+            ended = true;
+        }
+        pos += 12 + len;
+    }
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(64, width);
+    EXPECT_EQ(64, height);
+    // Inflate the stored blocks and check the Adler-32 sum.
+    ASSERT_GE(zlib.size(), 6u);
+    EXPECT_EQ(0, ((zlib[0] << 8) | zlib[1]) % 31);
+    std::vector<uint8_t> raw;
+    size_t z = 2;
+    bool last = false;
+    while (!last && z + 5 <= zlib.size()) {
+        last = zlib[z] & 1;
+        ASSERT_EQ(0, (zlib[z] >> 1) & 3) << "only stored blocks";
+        const int n = zlib[z + 1] | (zlib[z + 2] << 8);
+        ASSERT_EQ(n ^ 0xFFFF, zlib[z + 3] | (zlib[z + 4] << 8));
+        raw.insert(raw.end(), zlib.begin() + long(z + 5), zlib.begin() + long(z + 5 + n));
+        z += 5 + n;
+    }
+    ASSERT_EQ(size_t(height) * (width * 4 + 1), raw.size());
+    uint32_t a = 1, b = 0;
+    for (uint8_t c : raw) {
+        a = (a + c) % 65521;
+        b = (b + a) % 65521;
+    }
+    ASSERT_EQ(z + 4, zlib.size());
+    EXPECT_EQ((b << 16) | a, (uint32_t(zlib[z]) << 24) | (uint32_t(zlib[z + 1]) << 16) | (uint32_t(zlib[z + 2]) << 8) | zlib[z + 3]);
+    auto alpha = [&](int x, int y) { return raw[size_t(y) * (width * 4 + 1) + 1 + size_t(x) * 4 + 3]; };
+    EXPECT_EQ(0, alpha(0, 0));
+    EXPECT_EQ(0, alpha(63, 63));
+    EXPECT_EQ(255, alpha(32, 32));
+}
+
 } // namespace
