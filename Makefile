@@ -25,7 +25,7 @@ define install_packages
 	fi
 endef
 
-.PHONY: all play test deps test-deps configure build bench clean fuzz soak
+.PHONY: all play test deps test-deps configure build bench sheet clean fuzz soak
 
 all: build
 
@@ -66,6 +66,11 @@ fuzz: test-deps
 	@for t in $(BUILD)/fuzz/fuzz_*; do \
 	  $(RELIABILITY)/fuzz/run_fuzz.sh $(BUILD)/fuzz $${t##*/fuzz_} $(FUZZ_SECONDS) || exit 1; \
 	done
+
+# The contact sheet: every object of the four datafiles, labelled, in one PNG.
+sheet: deps configure
+	cmake --build $(BUILD) -j $(JOBS) --target rundir tarnavel_sheet
+	$(BUILD)/tools/tarnavel_sheet $(BUILD)/data $(BUILD)/contact-sheet.png
 
 clean:
 	rm -rf $(BUILD)
