@@ -14,12 +14,7 @@ function(reliability_tree kind dir)
 endfunction()
 
 reliability_tree(fuzz ${CMAKE_BINARY_DIR}/fuzz)
-set(FUZZ_TARGETS settings datafile)
-file(GLOB TABLE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/highscores/*.cpp)
-if(TABLE_SOURCES)
-  list(APPEND FUZZ_TARGETS highscores)
-endif()
-foreach(name ${FUZZ_TARGETS})
+foreach(name settings datafile highscores)
   add_test(NAME reliability.fuzz_${name}
     COMMAND bash ${RELIABILITY_DIR}/fuzz/run_fuzz.sh ${CMAKE_BINARY_DIR}/fuzz ${name} 10 2000000)
   set_tests_properties(reliability.fuzz_${name} PROPERTIES
@@ -31,3 +26,10 @@ add_test(NAME reliability.timer_threads
   COMMAND bash ${RELIABILITY_DIR}/threads/run_timer_threads.sh ${CMAKE_BINARY_DIR}/tsan 5)
 set_tests_properties(reliability.timer_threads PROPERTIES
   FIXTURES_REQUIRED tree_thread LABELS reliability TIMEOUT 120)
+
+# The whole game under AddressSanitizer and UBSan.
+reliability_tree(address ${CMAKE_BINARY_DIR}/asan)
+set(SANITIZER_ENV "ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+add_test(NAME reliability.torn_save COMMAND ${CMAKE_BINARY_DIR}/asan/torn_save 1000)
+set_tests_properties(reliability.torn_save PROPERTIES
+  FIXTURES_REQUIRED tree_address LABELS reliability TIMEOUT 300 ENVIRONMENT "${SANITIZER_ENV}")

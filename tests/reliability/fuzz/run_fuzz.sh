@@ -5,7 +5,7 @@
 # source tree; a finding is kept in $FUZZ_ARTIFACTS (default: the build dir)
 # and fails the run. Prints the execution count.
 set -euo pipefail
-build=$1 name=$2 seconds=$3 runs=${4:-0}
+build=$(cd "$1" && pwd) name=$2 seconds=$3 runs=${4:-0}
 here=$(cd "$(dirname "$0")" && pwd)
 target=$build/fuzz_$name
 if [ ! -x "$target" ]; then
@@ -14,6 +14,7 @@ if [ ! -x "$target" ]; then
 fi
 artifacts=${FUZZ_ARTIFACTS:-$build/findings}
 mkdir -p "$artifacts"
+artifacts=$(cd "$artifacts" && pwd)
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 log=$scratch/log
