@@ -78,6 +78,15 @@ void syncDirectory(const std::string& dir)
 // failure.
 bool replaceWithComplement(const std::string& fileName)
 {
+    // A table that cannot be opened for writing (made read-only, a
+    // directory in its place) keeps what it holds, as a direct write would
+    // leave it: the rename below would replace it regardless.
+    int probe = ::open(fileName.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (probe >= 0)
+        ::close(probe);
+    else if (errno != ENOENT)
+        return false;
+
     const std::string sibling = fileName + ".tmp";
     // A leftover from a killed save is ours to replace; removing it first
     // lets O_EXCL make a fresh file instead of writing through whatever
