@@ -30,7 +30,13 @@ int main()
     mouseSens = settings.mouseSensitivity;
 
     log << "Installing Allegro and setting graphics mode... ";
-    allegro_init();
+    // Without a system driver (no display to open) Allegro's installers and
+    // its text mode would crash: the game stops as it does without a
+    // keyboard, the message going to the terminal.
+    if (allegro_init() != 0) {
+        allegro_message("%s", "Unable to find any keyboard.");
+        exit(1);
+    }
     atexit(&dumb_exit);
     if (install_keyboard() != 0)
         errorMessage("Unable to find any keyboard.");
