@@ -2,11 +2,17 @@
 
 #include "shell/al.h"
 
+#include <cstddef>
+#include <cstring>
 #include <new>
 
 namespace {
 
 constexpr int maxSide = 32767;
+
+// Words allocated past the last strip, kept 0: the row test reads eight rows
+// at a time and may run past the end of the bits before it masks them off.
+constexpr int tailWords = 7;
 
 // Number of 32-pixel strips for a width; 0 for a width of 0.
 inline int stripCount(int w)
@@ -14,81 +20,44 @@ inline int stripCount(int w)
     return ((w - 1) >> 5) + 1;
 }
 
-// True when rows [0, rows) of two strips share a solid pixel once each word
-// is shifted right by its count. Rows are tested from the bottom up, four at
-// a time, so that short masks (bullets) and tall ones both stay cheap.
-inline bool stripsMeet(const uint32_t* a, const uint32_t* b, int rows, unsigned shift1, unsigned shift2)
+using Words4 = uint32_t __attribute__((vector_size(16)));
+
+inline Words4 load4(const uint32_t* p)
 {
-    int i = rows;
-    while (i >= 4) {
-        i -= 4;
-        const uint32_t hit = ((a[i + 3] >> shift1) & (b[i + 3] >> shift2))
-            | ((a[i + 2] >> shift1) & (b[i + 2] >> shift2))
-            | ((a[i + 1] >> shift1) & (b[i + 1] >> shift2))
-            | ((a[i] >> shift1) & (b[i] >> shift2));
-        if (hit != 0)
-            return true;
-    }
-    while (i > 0) {
-        --i;
-        if (((a[i] >> shift1) & (b[i] >> shift2)) != 0)
-            return true;
-    }
-    return false;
+    Words4 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
 }
 
-// The word-by-word part of check_pmask_collision, reached only when the two
-// boxes overlap. Kept out of line so that a box rejection costs no more than
-// the four comparisons and a return.
-__attribute__((noinline)) int overlapCollides(const PMASK* mask1, const PMASK* mask2, int x1, int y1, int x2, int y2)
+inline bool anyBit(Words4 v)
 {
-    int dx1, dx2, dy1, dy2;
-    if (x1 > x2) {
-        dx1 = 0;
-        dx2 = x1 - x2;
-    } else {
-        dx1 = x2 - x1;
-        dx2 = 0;
-    }
-    if (y1 > y2) {
-        dy1 = 0;
-        dy2 = y1 - y2;
-    } else {
-        dy1 = y2 - y1;
-        dy2 = 0;
-    }
+    uint64_t halves[2];
+    std::memcpy(halves, &v, sizeof halves);
+    return (halves[0] | halves[1]) != 0;
+}
 
-    const int h1 = mask1->h;
-    const int h2 = mask2->h;
-    unsigned shift1 = static_cast<unsigned>(dx1 & 31);
-    unsigned shift2 = static_cast<unsigned>(dx2 & 31);
-    const int rows1 = h1 - dy1;
-    const int rows2 = h2 - dy2;
-    const int rows = rows1 < rows2 ? rows1 : rows2;
-    const int end1 = stripCount(mask1->w) * h1;
-    const int end2 = stripCount(mask2->w) * h2;
-    int p1 = (dx1 >> 5) * h1 + dy1;
-    int p2 = (dx2 >> 5) * h2 + dy2;
-    const uint32_t* bits1 = mask1->mask;
-    const uint32_t* bits2 = mask2->mask;
+// Lanes of an eight-row step that lie inside the overlap: all eight when it
+// has at least eight rows (the steps then overlap rather than run past it),
+// else its first `rows`. Read from laneTable + 8 - min(rows, 8).
+alignas(64) constexpr uint32_t laneTable[16] = {~0u, ~0u, ~0u, ~0u, ~0u, ~0u, ~0u, ~0u, 0, 0, 0, 0, 0, 0, 0, 0};
 
-    while (p1 < end1 && p2 < end2) {
-        if (stripsMeet(bits1 + p1, bits2 + p2, rows, shift1, shift2))
-            return 1;
-        if (shift1 == 0 && shift2 == 0) {
-            p1 += h1;
-            p2 += h2;
-        } else if (shift1 == 0) {
-            p2 += h2;
-            shift1 = 32 - shift2;
-            shift2 = 0;
-        } else {
-            p1 += h1;
-            shift2 = 32 - shift1;
-            shift1 = 0;
-        }
-    }
-    return 0;
+// True when rows [0, rows) of two strips share a solid pixel once each word
+// is shifted right by its count (rows >= 1). Eight rows per step, the bottom
+// eight first, the top step overlapping the one below it, so that short masks
+// take one step without a branch and no step needs a row count of its own.
+inline bool stripsMeet(const uint32_t* a, const uint32_t* b, ptrdiff_t rows, unsigned shift1, unsigned shift2,
+                       Words4 lowInside, Words4 highInside)
+{
+    ptrdiff_t start = rows - 8;
+    Words4 hit;
+    do {
+        const ptrdiff_t row = start > 0 ? start : 0;
+        const Words4 low = (load4(a + row) >> shift1) & (load4(b + row) >> shift2);
+        const Words4 high = (load4(a + row + 4) >> shift1) & (load4(b + row + 4) >> shift2);
+        hit = (low & lowInside) | (high & highInside);
+        start -= 8;
+    } while (start > -8 && !anyBit(hit));
+    return anyBit(hit);
 }
 
 int readAllegroPixel(void* surface, int x, int y)
@@ -106,9 +75,11 @@ void init_pmask(PMASK* mask, int w, int h)
     if (w < 0 || w > maxSide || h < 0 || h > maxSide)
         return;
     const int strips = stripCount(w);
-    uint32_t* bits = new (std::nothrow) uint32_t[static_cast<size_t>(strips) * static_cast<size_t>(h)];
+    const size_t words = static_cast<size_t>(strips) * static_cast<size_t>(h);
+    uint32_t* bits = new (std::nothrow) uint32_t[words + tailWords];
     if (bits == nullptr)
         return;
+    std::memset(bits + words, 0, tailWords * sizeof(uint32_t));
     mask->w = static_cast<int16_t>(w);
     mask->h = static_cast<int16_t>(h);
     mask->mask = bits;
@@ -192,15 +163,57 @@ PMASK* create_allegro_pmask(BITMAP* sprite)
     return mask;
 }
 
-int check_pmask_collision(const PMASK* mask1, const PMASK* mask2, int x1, int y1, int x2, int y2)
+int check_pmask_overlap(const PMASK* mask1, const PMASK* mask2, int x1, int y1, int x2, int y2)
 {
-    if (x1 >= x2 + mask2->w)
+    const int w1 = mask1->w;
+    const int h1 = mask1->h;
+    const int w2 = mask2->w;
+    const int h2 = mask2->h;
+
+    // dx1/dy1: how far into mask1 the overlap starts; dx2/dy2 the same for
+    // mask2; at least one of each pair is 0. Taken apart with the sign mask
+    // rather than a branch, which random placements would mispredict.
+    const int dx = x2 - x1;
+    const int dy = y2 - y1;
+    const int dxNegative = dx >> 31;
+    const int dyNegative = dy >> 31;
+    const int dx1 = dx & ~dxNegative;
+    const int dx2 = -dx & dxNegative;
+    const int dy1 = dy & ~dyNegative;
+    const int dy2 = -dy & dyNegative;
+    unsigned shift1 = static_cast<unsigned>(dx1 & 31);
+    unsigned shift2 = static_cast<unsigned>(dx2 & 31);
+    const ptrdiff_t rows = h1 - dy1 < h2 - dy2 ? h1 - dy1 : h2 - dy2;
+    const ptrdiff_t end1 = static_cast<ptrdiff_t>(stripCount(w1)) * h1;
+    const ptrdiff_t end2 = static_cast<ptrdiff_t>(stripCount(w2)) * h2;
+    ptrdiff_t p1 = static_cast<ptrdiff_t>(dx1 >> 5) * h1 + dy1;
+    ptrdiff_t p2 = static_cast<ptrdiff_t>(dx2 >> 5) * h2 + dy2;
+    // An empty mask, or (when called directly) boxes apart: no band to test.
+    if ((p1 >= end1) | (p2 >= end2) | (rows <= 0))
         return 0;
-    if (x2 >= x1 + mask1->w)
-        return 0;
-    if (y1 >= y2 + mask2->h)
-        return 0;
-    if (y2 >= y1 + mask1->h)
-        return 0;
-    return overlapCollides(mask1, mask2, x1, y1, x2, y2);
+    const uint32_t* lanes = laneTable + 8 - (rows < 8 ? rows : 8);
+    const Words4 lowInside = load4(lanes);
+    const Words4 highInside = load4(lanes + 4);
+    const uint32_t* bits1 = mask1->mask;
+    const uint32_t* bits2 = mask2->mask;
+
+    // One 32-pixel band of the overlap per pass. Then: both shifts 0, both
+    // masks step to their next strip; otherwise the unshifted mask steps on
+    // and the other is shifted by the complement, so the high part of one
+    // strip meets the low part of the next. Since one shift is always 0,
+    // "32 - shift, or 0" is (-shift) & 31 for both, and mask1 steps exactly
+    // when shift2 is 0, mask2 when shift1 is 0: no branch. The end of the
+    // test (a common pixel, or a mask out of strips) is a single test that
+    // single-strip masks always pass after their one band.
+    for (;;) {
+        const bool hit = stripsMeet(bits1 + p1, bits2 + p2, rows, shift1, shift2, lowInside, highInside);
+        p1 += shift2 == 0 ? h1 : 0;
+        p2 += shift1 == 0 ? h2 : 0;
+        const unsigned next1 = -shift2 & 31;
+        shift2 = -shift1 & 31;
+        shift1 = next1;
+        if (hit | (p1 >= end1) | (p2 >= end2))
+            return hit ? 1 : 0;
+    }
 }
+

@@ -294,16 +294,17 @@ TEST(PixelMask, MatchesPixelByPixelReference)
                 const int expected = referenceCollision(a, b, x1, y1, x2, y2);
                 const int forward = check_pmask_collision(masks[i].get(), masks[j].get(), x1, y1, x2, y2);
                 const int swapped = check_pmask_collision(masks[j].get(), masks[i].get(), x2, y2, x1, y1);
+                const int wordsOnly = check_pmask_overlap(masks[i].get(), masks[j].get(), x1, y1, x2, y2);
                 ++cases;
                 hits += expected;
                 const bool boxesOverlap = x1 < x2 + b.w && x2 < x1 + a.w && y1 < y2 + b.h && y2 < y1 + a.h;
                 overlapMisses += boxesOverlap && !expected;
-                if (forward != expected || swapped != expected) {
+                if (forward != expected || swapped != expected || wordsOnly != expected) {
                     ++failures;
                     ADD_FAILURE() << a.w << "x" << a.h << " (#" << i << ") at " << x1 << "," << y1 << " against "
                                   << b.w << "x" << b.h << " (#" << j << ") at " << x2 << "," << y2
                                   << ": reference " << expected << ", forward " << forward << ", swapped "
-                                  << swapped;
+                                  << swapped << ", without the box test " << wordsOnly;
                 }
             }
         }
