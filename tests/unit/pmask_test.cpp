@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <utility>
 #include <random>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -38,8 +38,12 @@ BitmapPtr spriteFromGrid(const PixelGrid& grid)
     return sprite;
 }
 
+// Through a memory sprite; a mask without pixels (no bitmap has that size)
+// straight from create_pmask.
 MaskPtr maskFromGrid(const PixelGrid& grid)
 {
+    if (grid.w == 0 || grid.h == 0)
+        return MaskPtr(create_pmask(grid.w, grid.h));
     BitmapPtr sprite = spriteFromGrid(grid);
     return MaskPtr(create_allegro_pmask(sprite.get()));
 }
@@ -167,30 +171,29 @@ TEST(PixelMask, SizesAndLifetime)
     EXPECT_EQ(tall->h, 0);
     EXPECT_EQ(tall->mask, nullptr);
 
-    // Building blocks on a caller-owned structure, and the loader reading
-    // from a row offset of its surface.
-    PixelGrid grid = PixelGrid(10, 20);
+    // Building blocks on a caller-owned structure.
+    PixelGrid grid(40, 20);
     for (int y = 0; y < 20; ++y)
-        grid.set(y % 10, y, 1);
+        grid.set((y * 7) % 40, y, 1);
     PMASK local;
     BitmapPtr sprite = spriteFromGrid(grid);
     init_allegro_pmask(&local, sprite.get());
     EXPECT_EQ(wordsOf(local), expectedWords(grid));
+    deinit_pmask(&local);
+
+    // The loader reading from a row offset of a larger surface.
+    init_pmask(&local, 40, 13);
     pmask_load_func(&local, 0, 7, &grid, 0, pixelGridReader);
-    PixelGrid lower(10, 20);
+    PixelGrid lower(40, 13);
     for (int y = 0; y < 13; ++y)
-        for (int x = 0; x < 10; ++x)
+        for (int x = 0; x < 40; ++x)
             lower.set(x, y, grid.at(x, y + 7));
-    std::vector<uint32_t> words = wordsOf(local);
-    words.resize(13);
-    std::vector<uint32_t> lowerWords = expectedWords(lower);
-    lowerWords.resize(13);
-    EXPECT_EQ(words, lowerWords);
+    EXPECT_EQ(wordsOf(local), expectedWords(lower));
     pmask_load_func(nullptr, 0, 0, &grid, 0, pixelGridReader);
     deinit_pmask(&local);
 }
 
-TEST(PixelMask, DesignatedEdgeCases)
+TEST(PixelMask, EdgesAndStripBoundaries)
 {
     PixelGrid dot(1, 1);
     dot.set(0, 0, 1);
@@ -224,7 +227,8 @@ TEST(PixelMask, DesignatedEdgeCases)
 }
 
 // The corpus: every width around the strip boundaries, heights 1..100, and
-// shapes from empty through sparse, dense, sprite-like and full.
+// shapes from empty through sparse, dense, sprite-like and full, plus masks
+// without a single pixel.
 std::vector<PixelGrid> makeCorpus(std::mt19937& rng)
 {
     const int widths[] = {1, 31, 32, 33, 40, 63, 64, 65, 100};
@@ -253,6 +257,8 @@ std::vector<PixelGrid> makeCorpus(std::mt19937& rng)
     corpus.push_back(blobGrid(65, 100, rng));
     corpus.push_back(randomGrid(1, 1, 1.0, rng));
     corpus.push_back(PixelGrid(1, 1));
+    corpus.push_back(PixelGrid(0, 40));
+    corpus.push_back(PixelGrid(40, 0));
     return corpus;
 }
 
