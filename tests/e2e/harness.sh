@@ -59,6 +59,9 @@
 #   tv_assert_stderr_bytes FMT [ARG...]     the same for the game's stderr
 #   tv_assert_eq EXPECTED ACTUAL WHAT       fails unless the two strings are equal
 #   tv_assert_no_file PATH         fails if PATH exists
+#   tv_alive PID                   status 0 while PID is a live process (not a zombie)
+#   tv_end_process PID             TERM, up to 5 s, then KILL
+#   tv_children PID                the pids of PID's children, one a line
 #   tv_cleanup                     (trap on EXIT) stops the game, its xmessage, Xvfb; removes TV_TMP
 
 set -u -o pipefail
@@ -116,16 +119,34 @@ tv_now() { date +%s.%N; }
 tv_before() { awk -v a="$(tv_now)" -v b="$1" 'BEGIN { exit !(a < b) }'; }
 tv_deadline() { awk -v a="$(tv_now)" -v s="$1" 'BEGIN { printf "%.3f", a + s }'; }
 
+# Status 0 while PID is a live process (a zombie is not).
+tv_alive()
+{
+    local stat
+    stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
+    stat=${stat##*) }
+    [ "${stat%% *}" != Z ]
+}
+
+# TERM, up to 5 s to end, then KILL; returns once PID is gone.
+tv_end_process()
+{
+    local i
+    kill "$1" 2>/dev/null || return 0
+    for i in $(seq 1 50); do
+        tv_alive "$1" || return 0
+        sleep 0.1
+    done
+    kill -KILL "$1" 2>/dev/null || true
+}
+
 tv_cleanup()
 {
     local status=$?
     set +e
     trap - EXIT INT TERM
     tv_stop_game
-    if [ -n "$TV_XVFB_PID" ]; then
-        kill "$TV_XVFB_PID" 2>/dev/null
-        wait "$TV_XVFB_PID" 2>/dev/null
-    fi
+    [ -n "$TV_XVFB_PID" ] && tv_end_process "$TV_XVFB_PID"
     if [ "${TV_KEEP:-0}" = 1 ]; then
         tv_note "kept $TV_TMP"
     else
@@ -186,8 +207,7 @@ tv_start_x()
             tv_note "Xvfb on :$n"
             return 0
         fi
-        kill "$TV_XVFB_PID" 2>/dev/null
-        wait "$TV_XVFB_PID" 2>/dev/null
+        tv_end_process "$TV_XVFB_PID"
         TV_XVFB_PID=""
     done
     cat "$TV_TMP/xvfb.log" >&2
@@ -307,14 +327,10 @@ tv_wait_exit()
 tv_stop_game()
 {
     [ -n "$TV_PID" ] || return 0
-    local pid=$TV_PID child i
-    for child in $(tv_children "$pid"); do kill "$child" 2>/dev/null || true; done
-    kill "$pid" 2>/dev/null || true
-    for i in $(seq 1 50); do
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -KILL "$pid" 2>/dev/null || true
+    local child
+    for child in $(tv_children "$TV_PID"); do tv_end_process "$child"; done
+    tv_end_process "$TV_PID"
+    tv_end_process "$TV_LAUNCHER_PID"
     wait "$TV_LAUNCHER_PID" 2>/dev/null || true
     TV_PID=""
 }
