@@ -16,20 +16,23 @@
 # TARNAVEL_SOURCE_DIR, TARNAVEL_BUILD_DIR. TV_KEEP=1 keeps the temporary
 # directory for a look after the test. Everything the harness starts is
 # stopped and everything it makes is removed when the test's shell exits,
-# pass or fail.
+# pass or fail. Sourcing it sets nounset and pipefail.
 #
 # Contracts, one line each. Functions return only on success: a failure
 # calls tv_fail, which ends the test. Results go into TV_* variables, so that
 # no call needs a $(...) (where tv_fail would end only the subshell).
 #   tv_fail MSG...                 prints FAIL and the game's output, exits 1
 #   tv_note MSG...                 progress line on stderr
-#   tv_start_x                     Xvfb on a free :N (1024x768x24), own cookie; sets DISPLAY, XAUTHORITY
-#   tv_new_rundir                  fresh empty working dir TV_RUN (+ default settings), fresh HOME TV_HOME
+#   tv_start_x                     Xvfb on a free :N (TV_XVFB_SCREEN, 1024x768x24), own cookie; DISPLAY, XAUTHORITY
+#   tv_new_rundir                  fresh working dir TV_RUN holding only settings.ini (Windowed 1, Sound 0)
+#                                  and a fresh HOME TV_HOME for the game (allegro.cfg: silent sound driver)
 #   tv_write_settings LINE...      settings.ini = the lines, each ended by "\n"
 #   tv_write_file NAME BYTES       file NAME in TV_RUN holding exactly BYTES (printf %s)
 #   tv_add_datafiles [NAME...]     copies datafiles (default: the four) from TARNAVEL_DATA_DIR into TV_RUN
 #   tv_allegro_cfg TEXT            replaces the allegro.cfg in TV_HOME that Allegro reads at start
-#   tv_start_game [--xmessage]     starts TV_BIN in TV_RUN in the background; sets TV_PID, TV_STDOUT, TV_STDERR
+#   tv_start_game [--xmessage]     starts TV_BIN in TV_RUN in the background, clean environment plus
+#                                  TV_GAME_ENV; no xmessage on its PATH unless asked, so that fatal
+#                                  messages go to TV_STDOUT; sets TV_PID, TV_STDOUT, TV_STDERR
 #   tv_running                     status 0 while the game's process lives
 #   tv_wait_exit [SECS]            waits for the game to end; sets TV_STATUS; fails on time-out
 #   tv_stop_game                   ends the game (TERM, then KILL) if it still runs
@@ -69,6 +72,7 @@ set -u -o pipefail
 TV_BIN=${TARNAVEL_BIN:-${TARNAVEL_BUILD_DIR:-build}/tarnavel}
 TV_DATA_DIR=${TARNAVEL_DATA_DIR:-${TARNAVEL_BUILD_DIR:-build}/data}
 TV_TITLE=${TV_TITLE:-"Tarnavel v 1.1"}
+TV_XVFB_SCREEN=${TV_XVFB_SCREEN:-1024x768x24}
 TV_DATAFILES=(sprites.dat explosion.dat misc.dat sfx.dat)
 # Extra "NAME=value" entries for the game's environment, set by a test.
 TV_GAME_ENV=()
@@ -131,9 +135,8 @@ tv_alive()
 # TERM, up to 5 s to end, then KILL; returns once PID is gone.
 tv_end_process()
 {
-    local i
     kill "$1" 2>/dev/null || return 0
-    for i in $(seq 1 50); do
+    for _ in $(seq 1 50); do
         tv_alive "$1" || return 0
         sleep 0.1
     done
@@ -180,22 +183,24 @@ tv_start_x()
     command -v xauth >/dev/null || tv_fail "xauth is not installed"
     TV_XAUTH=$TV_TMP/Xauthority
     : >"$TV_XAUTH"
-    local n attempt
+    local n
+    # Start from a number of our own, so that tests run side by side seldom
+    # race for the same display.
     n=$((100 + $$ % 400))
-    for attempt in $(seq 1 20); do
+    for _ in $(seq 1 20); do
         n=$((n + 1))
         [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
         xauth -q -f "$TV_XAUTH" add ":$n" . "$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')"
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -auth "$TV_XAUTH" \
+        Xvfb ":$n" -screen 0 "$TV_XVFB_SCREEN" -nolisten tcp -auth "$TV_XAUTH" \
             >"$TV_TMP/xvfb.log" 2>&1 &
         TV_XVFB_PID=$!
         local until
         until=$(tv_deadline 30)
-        while kill -0 "$TV_XVFB_PID" 2>/dev/null && [ ! -S "/tmp/.X11-unix/X$n" ] && tv_before "$until"; do
+        while tv_alive "$TV_XVFB_PID" && [ ! -S "/tmp/.X11-unix/X$n" ] && tv_before "$until"; do
             sleep 0.05
         done
         # Another server may have taken the number first: ours has then died.
-        if kill -0 "$TV_XVFB_PID" 2>/dev/null && [ -S "/tmp/.X11-unix/X$n" ]; then
+        if tv_alive "$TV_XVFB_PID" && [ -S "/tmp/.X11-unix/X$n" ]; then
             export DISPLAY=":$n" XAUTHORITY="$TV_XAUTH"
             until=$(tv_deadline 30)
             while ! xdotool getdisplaygeometry >/dev/null 2>&1; do
@@ -270,12 +275,14 @@ tv_start_game()
     [ -n "$TV_RUN" ] || tv_fail "tv_start_game before tv_new_rundir"
     [ -n "${DISPLAY:-}" ] || tv_fail "tv_start_game before tv_start_x"
     [ -x "$TV_BIN" ] || tv_fail "no game binary at $TV_BIN"
+    tv_running && tv_fail "tv_start_game while the last game still runs"
     # One beside the binary would be read instead of the test's own.
     [ -e "$(dirname "$TV_BIN")/allegro.cfg" ] && tv_fail "$(dirname "$TV_BIN")/allegro.cfg exists"
     # Without xmessage on the PATH, allegro_message writes to the terminal.
     local path=$TV_TMP/nobin
     if [ "${1:-}" = --xmessage ]; then
-        path=$(dirname "$(command -v xmessage)") || tv_fail "xmessage is not installed"
+        command -v xmessage >/dev/null || tv_fail "xmessage (x11-utils) is not installed"
+        path=$(dirname "$(command -v xmessage)")
     fi
     TV_STDOUT=$TV_TMP/stdout$TV_RUNS.txt
     TV_STDERR=$TV_TMP/stderr$TV_RUNS.txt
@@ -283,7 +290,7 @@ tv_start_game()
     TV_STATUS=""
     TV_WIN=""
     rm -f "$TV_RC_FILE" "$TV_TMP/pid"
-    TV_CFG_SUM=$(cat "$TV_HOME/allegro.cfg" 2>/dev/null | cksum)
+    TV_CFG_SUM=$(cksum <"$TV_HOME/allegro.cfg" 2>/dev/null)
     (
         cd "$TV_RUN" || exit 1
         env -i HOME="$TV_HOME" PATH="$path" DISPLAY="$DISPLAY" XAUTHORITY="$XAUTHORITY" \
@@ -320,7 +327,7 @@ tv_wait_exit()
     # The game reads its Allegro configuration and never writes one.
     tv_assert_no_file "$(dirname "$TV_BIN")/allegro.cfg"
     tv_assert_no_file "$TV_RUN/allegro.cfg"
-    tv_assert_eq "$TV_CFG_SUM" "$(cat "$TV_HOME/allegro.cfg" 2>/dev/null | cksum)" "allegro.cfg in HOME"
+    tv_assert_eq "$TV_CFG_SUM" "$(cksum <"$TV_HOME/allegro.cfg" 2>/dev/null)" "allegro.cfg in HOME"
     tv_note "the game ended with status $TV_STATUS"
 }
 
