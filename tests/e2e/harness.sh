@@ -71,6 +71,9 @@ set -u -o pipefail
 
 TV_BIN=${TARNAVEL_BIN:-${TARNAVEL_BUILD_DIR:-build}/tarnavel}
 TV_DATA_DIR=${TARNAVEL_DATA_DIR:-${TARNAVEL_BUILD_DIR:-build}/data}
+# The game runs in its own directory: make both paths absolute.
+[ -d "$(dirname "$TV_BIN")" ] && TV_BIN=$(cd "$(dirname "$TV_BIN")" && pwd)/$(basename "$TV_BIN")
+[ -d "$TV_DATA_DIR" ] && TV_DATA_DIR=$(cd "$TV_DATA_DIR" && pwd)
 TV_TITLE=${TV_TITLE:-"Tarnavel v 1.1"}
 TV_XVFB_SCREEN=${TV_XVFB_SCREEN:-1024x768x24}
 TV_DATAFILES=(sprites.dat explosion.dat misc.dat sfx.dat)
