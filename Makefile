@@ -67,6 +67,16 @@ fuzz: test-deps
 	  $(RELIABILITY)/fuzz/run_fuzz.sh $(BUILD)/fuzz $${t##*/fuzz_} $(FUZZ_SECONDS) || exit 1; \
 	done
 
+# Random play of the real game logic under AddressSanitizer and UBSan:
+# SOAK_STEPS logic steps (10^6 steps are about three hours of game time),
+# reaching wave 40 at least.
+SOAK_STEPS ?= 10000000
+SOAK_SEED ?= 1
+soak: test-deps configure
+	cmake --build $(BUILD) -j $(JOBS) --target rundir
+	JOBS=$(JOBS) $(RELIABILITY)/build_tree.sh address $(BUILD)/asan
+	$(BUILD)/asan/soak $(SOAK_STEPS) $(BUILD)/data $(SOAK_SEED) 40
+
 # The contact sheet: every object of the four datafiles, labelled, in one PNG.
 sheet: deps configure
 	cmake --build $(BUILD) -j $(JOBS) --target rundir tarnavel_sheet
