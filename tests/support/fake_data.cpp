@@ -1,5 +1,6 @@
 #include "support/fake_data.h"
 
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -51,8 +52,17 @@ bool solidAt(FakeShape shape, int w, int h, int x, int y)
 
 int fakeColor(const CatalogueFile& file, int index)
 {
-    // Red counts the index, green names the file: unique, and never pink.
-    return makecol(40 + 6 * index, 60 + 50 * fileNumber(file), 210 - 5 * index);
+    // Hues a golden angle apart, so that neighbours look different; explosions
+    // run from red to yellow. Each file has its own saturation and value, and
+    // no combination reaches the mask colour (255, 0, 255).
+    int r, g, b;
+    switch (fileNumber(file)) {
+    case 0: hsv_to_rgb(std::fmod(index * 137.508f, 360.0f), 0.8f, 0.95f, &r, &g, &b); break;
+    case 1: hsv_to_rgb(2.0f * index, 1.0f, 1.0f, &r, &g, &b); break;
+    case 2: hsv_to_rgb(std::fmod(index * 137.508f, 360.0f), 0.5f, 0.7f, &r, &g, &b); break;
+    default: hsv_to_rgb(std::fmod(index * 137.508f, 360.0f), 0.3f, 0.5f, &r, &g, &b); break;
+    }
+    return makecol(r, g, b);
 }
 
 BITMAP* makeFakeBitmap(int w, int h, FakeShape shape, int color)

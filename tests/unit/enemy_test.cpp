@@ -417,6 +417,7 @@ TEST_F(EnemyTest, TheSoundFlagSilencesOnlyTheDestructionSound)
     delete e;
 
     soundOn = false;
+    testSeam.sounds.clear();
     Enemy* quiet = make(1);
     quiet->takeDamage(1, 2, true);
     quiet->takeDamage(1, 2, true);

@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <set>
 #include <string>
 
 namespace {
@@ -246,6 +247,43 @@ TEST(EntitiesDemo, ShipAndEveryEnemyKindRoamTheFieldForEightSeconds)
         delete o;
     destroy_bitmap(paths);
     destroy_bitmap(frame);
+}
+
+} // namespace
+
+namespace {
+
+TEST(FakeData, FollowsTheCatalogueWithAColourOfItsOwnForEveryPicture)
+{
+    FakeGameData data;
+    std::vector<std::pair<FakeDatafile*, const CatalogueFile*>> files = {
+        {&data.sprites, &spritesCatalogue}, {&data.explosion, &explosionCatalogue},
+        {&data.misc, &miscCatalogue}, {&data.sfx, &sfxCatalogue}};
+    std::set<int> colours;
+    int pictures = 0;
+    for (auto& [fake, catalogue] : files) {
+        EXPECT_EQ("", checkDatafile(fake->data(), *catalogue)) << catalogue->fileName;
+        EXPECT_EQ(DAT_END, fake->data()[catalogue->count].type);
+        for (int i = 0; i < catalogue->count; ++i) {
+            if (fake->data()[i].type != DAT_BITMAP)
+                continue;
+            ++pictures;
+            const int colour = fakeColor(*catalogue, i);
+            colours.insert(colour);
+            EXPECT_NE(bitmap_mask_color(fake->bitmap(i)), colour);
+            const FakeBitmapSpec spec = defaultFakeBitmap(*catalogue, i);
+            EXPECT_EQ(spec.w, fake->bitmap(i)->w);
+            EXPECT_EQ(spec.h, fake->bitmap(i)->h);
+        }
+    }
+    EXPECT_EQ(static_cast<size_t>(pictures), colours.size());
+
+    // Replacing a picture keeps the file whole.
+    BITMAP* gate = data.sprites.setBitmap(SPR_EXIT_GATE, 30, 6, FakeShape::Outline);
+    EXPECT_EQ(gate, bitmapAt(data.sprites, SPR_EXIT_GATE));
+    EXPECT_EQ(bitmap_mask_color(gate), getpixel(gate, 15, 3));
+    EXPECT_EQ(fakeColor(spritesCatalogue, SPR_EXIT_GATE), getpixel(gate, 0, 3));
+    EXPECT_EQ("", checkDatafile(data.sprites, spritesCatalogue));
 }
 
 } // namespace
