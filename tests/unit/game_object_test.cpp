@@ -4,6 +4,7 @@
 #include "entities/player_ship.h"
 #include "gui/gui_button.h"
 #include "highscores/highscore_manager.h"
+#include "shell/al.h"
 #include "shell/globals.h"
 #include "support/game_fixture.h"
 

@@ -1,4 +1,4 @@
-// Replay regression: a fixed seed and a fixed stream of per-step inputs,
+// Replay regression: a fixed seed and a recorded stream of per-step inputs,
 // played through the real frame loop for several thousand logic steps, must
 // give the same digest of the game state every run.
 //
@@ -10,12 +10,16 @@
 #include "entities/enemy.h"
 #include "entities/object.h"
 #include "entities/player_ship.h"
+#include "shell/al.h"
 #include "shell/globals.h"
 #include "support/game_fixture.h"
 
+#include <algorithm>
 #include <cinttypes>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -30,29 +34,51 @@ struct StepInput {
     bool space;
 };
 
-// The recorded input stream: a player who nudges the mouse every so often,
-// taps the left button, now and then changes weapon or fires one. Made by
-// its own generator, so that it never depends on the game's rand().
-class InputStream {
+// The pilot whose inputs are recorded: steers for the nearest collectable,
+// then for the exit gate, taps the left button, and now and then changes
+// weapon or fires one. Its own generator keeps it apart from the game's
+// rand().
+class Pilot {
 public:
-    StepInput next()
+    StepInput next(const MainGameClass& game)
     {
         StepInput in{0, 0, 0, false};
-        if (--segment <= 0) {
-            segment = 15 + static_cast<int>(draw() % 60);
-            in.mickeyX = static_cast<int>(draw() % 301) - 150;
-            in.mickeyY = static_cast<int>(draw() % 301) - 150;
-        }
+        const PlayerShip& ship = *game.player;
         const uint32_t r = draw();
         if (r % 23 == 0)
             in.buttons |= 1;
         if (r % 331 == 0)
             in.buttons |= 2;
         in.space = r % 409 == 0;
+        if (ship.explosionFrame >= 0)
+            return in;
+
+        const float cx = ship.x + ship.sprite->w / 2.0f;
+        const float cy = ship.y + ship.sprite->h / 2.0f;
+        float tx = screenWidth / 2.0f;
+        float ty = static_cast<float>(screenHeight);
+        float best = 1e9f;
+        for (const Object* c : game.collectables) {
+            const float dx = c->x + c->sprite->w / 2.0f - cx;
+            const float dy = c->y + c->sprite->h / 2.0f - cy;
+            if (dx * dx + dy * dy < best) {
+                best = dx * dx + dy * dy;
+                tx = c->x + c->sprite->w / 2.0f;
+                ty = c->y + c->sprite->h / 2.0f;
+            }
+        }
+        const float dx = tx - cx;
+        const float dy = ty - cy;
+        const float distance = std::sqrt(dx * dx + dy * dy) + 1e-3f;
+        const float speed = std::min(2.5f, distance / 20.0f + 0.3f);
+        in.mickeyX = steer(dx / distance * speed - ship.vx);
+        in.mickeyY = steer(dy / distance * speed - ship.vy);
         return in;
     }
 
 private:
+    static int steer(float change) { return std::max(-120, std::min(120, static_cast<int>(change * 100))); }
+
     uint32_t draw()
     {
         state ^= state << 13;
@@ -62,7 +88,6 @@ private:
     }
 
     uint32_t state = 0x2545F491u;
-    int segment = 0;
 };
 
 class Digest {
@@ -118,22 +143,25 @@ protected:
         d.add(seconds);
     }
 
-    // The frame loop of playGame, with the recorded input applied before
-    // each logic step and a new game started whenever one is lost. Frames
-    // owe 1, 1, 2 or 3 steps in turn, so batches are exercised too.
-    ReplayResult play()
+    // The frame loop of playGame, with one input applied before each logic
+    // step and a new game started whenever one is lost. Frames owe 1, 1, 2
+    // or 3 steps in turn, so batches are exercised too. With a pilot the
+    // inputs are made and appended to `inputs`; without one they are taken
+    // from it.
+    ReplayResult play(std::vector<StepInput>& inputs, Pilot* pilot)
     {
         ReplayResult result;
-        InputStream input;
         Digest digest;
-        int step = 0;
+        size_t step = 0;
         int frame = 0;
         const int owed[4] = {1, 1, 2, 3};
         testSeam.onPresent = [&](int) { testSeam.ticksPerPresent = owed[++frame % 4]; };
         game->startGame();
         while (step < replaySteps) {
-            while (speedCounter > 0) {
-                const StepInput in = input.next();
+            while (speedCounter > 0 && step < replaySteps) {
+                if (pilot)
+                    inputs.push_back(pilot->next(*game));
+                const StepInput& in = inputs[step];
                 testSeam.mickeyX += in.mickeyX;
                 testSeam.mickeyY += in.mickeyY;
                 testSeam.buttons = in.buttons;
@@ -160,27 +188,31 @@ protected:
     }
 };
 
-TEST_F(GameReplay, SameSeedAndInputsGiveTheSameGame)
+TEST_F(GameReplay, RecordedInputsReplayToTheSameGame)
 {
-    const ReplayResult first = play();
+    std::vector<StepInput> inputs;
+    Pilot pilot;
+    const ReplayResult recorded = play(inputs, &pilot);
+    ASSERT_EQ(static_cast<size_t>(replaySteps), inputs.size());
 
+    // The same seed and the recorded stream on a fresh game object.
     rebuildGame();
     testSeam = TestSeamState();
     speedCounter = 0;
     seconds = 0;
     bonusScore = 0;
-    const ReplayResult second = play();
+    const ReplayResult replayed = play(inputs, nullptr);
 
-    EXPECT_EQ(first.digest, second.digest);
+    EXPECT_EQ(recorded.digest, replayed.digest);
     // The stream must reach the interesting parts of the game.
-    EXPECT_GE(first.deaths, 1);
-    EXPECT_GT(first.bestScore, 0);
+    EXPECT_GE(recorded.deaths, 1);
+    EXPECT_GE(recorded.highestWave, 3);
 
     char text[32];
-    snprintf(text, sizeof text, "0x%016" PRIx64, first.digest);
-    EXPECT_EQ(expectedDigest, first.digest)
-        << "digest " << text << " (games " << first.games << ", highest wave " << first.highestWave
-        << ", deaths " << first.deaths << ", best score " << first.bestScore << ")";
+    snprintf(text, sizeof text, "0x%016" PRIx64, recorded.digest);
+    EXPECT_EQ(expectedDigest, recorded.digest)
+        << "digest " << text << " (games " << recorded.games << ", highest wave " << recorded.highestWave
+        << ", deaths " << recorded.deaths << ", best score " << recorded.bestScore << ")";
 }
 
 } // namespace

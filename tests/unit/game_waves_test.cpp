@@ -5,6 +5,7 @@
 #include "entities/player_ship.h"
 #include "game/catalogue.h"
 #include "pmask/pmask.h"
+#include "shell/al.h"
 #include "shell/globals.h"
 #include "support/game_fixture.h"
 
