@@ -42,29 +42,6 @@ protected:
     PlayerShip* ship = nullptr;
 };
 
-TEST_F(PlayLoop, StartGameResetsTheShipAndScheduleAndBuildsWaveOne)
-{
-    ship->score = 999;
-    ship->lives = -1;
-    ship->extraLifeLevel = 4;
-    ship->charges[1] = 3;
-    for (EnemySpawn& slot : game->enemySpawns)
-        slot = EnemySpawn{6, true};
-    game->wave = 17;
-    speedCounter = 40;
-    game->startGame();
-    EXPECT_EQ(0, ship->score);
-    EXPECT_EQ(5, ship->lives);
-    EXPECT_EQ(1, ship->extraLifeLevel);
-    EXPECT_EQ(0, ship->charges[0] + ship->charges[1] + ship->charges[2]);
-    EXPECT_EQ(1, game->wave);
-    EXPECT_EQ(8, game->enemySpawns[0].interval);
-    for (int k = 1; k < 7; ++k)
-        EXPECT_EQ(-1, game->enemySpawns[k].interval);
-    EXPECT_EQ(0, testSeam.presents); // no wave-completed screen
-    EXPECT_EQ(0, speedCounter.load());
-}
-
 TEST_F(PlayLoop, DeathWipesEnemiesOnlyWhenTheExplosionEnds)
 {
     quietGame();

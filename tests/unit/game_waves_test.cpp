@@ -165,22 +165,6 @@ TEST_F(Waves, ScheduleAdvancesOneSlotPerWaveAndStopsAtWave21)
         EXPECT_EQ(6, game->enemySpawns[kind].interval);
 }
 
-TEST_F(Waves, NextWaveClearsTheFieldAndTheScoreTexts)
-{
-    game->nextWave();
-    Enemy* e = new Enemy(2, game->spritesData, game->explosionData, game->sfxData);
-    game->enemies.push_back(e);
-    game->exitOpen = true;
-    game->player->addScore(10, 5, 5);
-    game->player->x = 10;
-    game->nextWave();
-    EXPECT_TRUE(game->enemies.empty());
-    EXPECT_FALSE(game->exitOpen);
-    EXPECT_TRUE(game->player->scoreTexts.empty());
-    EXPECT_EQ(320, game->player->x);
-    EXPECT_EQ(9u, game->collectables.size());
-}
-
 // The count-up adds exactly the bonus left, 4 points per logic step, on the
 // virtual clock: each present owes one step, each 10 ms rested one more.
 TEST_F(Waves, CountUpAddsExactlyTheRemainingBonusFourPerStep)
