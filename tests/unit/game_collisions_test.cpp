@@ -87,6 +87,7 @@ TEST_F(Collisions, BulletOverlappingTwoEnemiesHitsBothAndGoesOnce)
 TEST_F(Collisions, BulletLeavingTheScreenStillHitsThenGoes)
 {
     Enemy* e = addEnemy(1, 0, 100); // two hit points
+    e->x = static_cast<float>(-e->images[0]->w / 2); // half off the left edge
     Bullet& b = shootAt(e, [](int x, int) { return x < 0; });
     ASSERT_TRUE(b.checkForOutside());
     game->checkBullets(ship->bullets);
