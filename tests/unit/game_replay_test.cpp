@@ -55,8 +55,10 @@ public:
 
         const float cx = ship.x + ship.sprite->w / 2.0f;
         const float cy = ship.y + ship.sprite->h / 2.0f;
+        // The exit gate, approached so that the ship stops on it short of
+        // the bottom bound, which would otherwise win over the gate.
         float tx = screenWidth / 2.0f;
-        float ty = static_cast<float>(screenHeight);
+        float ty = screenHeight - ship.sprite->h / 2.0f - 4;
         float best = 1e9f;
         for (const Object* c : game.collectables) {
             const float dx = c->x + c->sprite->w / 2.0f - cx;
