@@ -23,7 +23,7 @@
 
 namespace {
 
-constexpr uint64_t expectedDigest = 0x0ull;
+constexpr uint64_t expectedDigest = 0xccfe4bd6f9a978b4ull;
 constexpr int replaySteps = 8000;
 
 // The input of one logic step.
