@@ -33,3 +33,7 @@ set(SANITIZER_ENV "ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1:
 add_test(NAME reliability.torn_save COMMAND ${CMAKE_BINARY_DIR}/asan/torn_save 1000)
 set_tests_properties(reliability.torn_save PROPERTIES
   FIXTURES_REQUIRED tree_address LABELS reliability TIMEOUT 300 ENVIRONMENT "${SANITIZER_ENV}")
+add_test(NAME reliability.soak
+  COMMAND ${CMAKE_BINARY_DIR}/asan/soak 400000 ${TARNAVEL_DATA_DIR} 1 40)
+set_tests_properties(reliability.soak PROPERTIES
+  FIXTURES_REQUIRED tree_address LABELS reliability TIMEOUT 600 ENVIRONMENT "${SANITIZER_ENV}")
