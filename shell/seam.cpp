@@ -1,6 +1,10 @@
 #include "shell/seam.h"
 
 #include "shell/al.h"
+#include "shell/raw_mouse.h"
+
+#include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -8,6 +12,19 @@ void alMouseMickeys(int* mx, int* my) { get_mouse_mickeys(mx, my); }
 int alMouseButtons() { return mouse_b; }
 int alMouseX() { return mouse_x; }
 int alMouseY() { return mouse_y; }
+
+// With raw motion in force, steering reads the X server directly; a screen
+// that reads the absolute pointer ends steering and frees the pointer.
+int rawMouseX()
+{
+    releaseRawMouse();
+    return mouse_x;
+}
+int rawMouseY()
+{
+    releaseRawMouse();
+    return mouse_y;
+}
 bool alKeyDown(int scancode) { return key[scancode] != 0; }
 bool alKeyWaiting() { return keypressed() != 0; }
 int alReadKey() { return readkey(); }
@@ -37,4 +54,16 @@ const Seam allegroSeam = {
 
 Seam seam = allegroSeam;
 
-void startSeam() {}
+void startSeam()
+{
+    // TARNAVEL_MICKEYS=allegro keeps Allegro's own mickeys (for comparison).
+    const char* choice = getenv("TARNAVEL_MICKEYS");
+    if (choice && std::string(choice) == "allegro")
+        return;
+    if (!openRawMouse())
+        return;
+    atexit(closeRawMouse);
+    seam.mouseMickeys = rawMouseMickeys;
+    seam.mouseX = rawMouseX;
+    seam.mouseY = rawMouseY;
+}
