@@ -24,7 +24,7 @@ define install_packages
 	fi
 endef
 
-.PHONY: all play test deps test-deps configure build bench clean
+.PHONY: all play test deps test-deps configure build bench sheet clean
 
 all: build
 
@@ -55,6 +55,11 @@ bench: WITH_TESTS = ON
 bench: test-deps configure
 	cmake --build $(BUILD) -j $(JOBS)
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b || exit 1; done
+
+# The contact sheet: every object of the four datafiles, labelled, in one PNG.
+sheet: deps configure
+	cmake --build $(BUILD) -j $(JOBS) --target rundir tarnavel_sheet
+	$(BUILD)/tools/tarnavel_sheet $(BUILD)/data $(BUILD)/contact-sheet.png
 
 clean:
 	rm -rf $(BUILD)

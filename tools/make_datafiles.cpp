@@ -1,0 +1,122 @@
+// The asset generator: draws every picture, renders the fonts and synthesises
+// every sound, writes sprites.dat, explosion.dat, misc.dat and sfx.dat and the
+// desktop icon tarnavel.png into the directory given, then loads each file
+// back through Allegro and checks it against the game's catalogue.
+//
+//   tarnavel_datagen OUTPUT_DIR
+#include "game/catalogue.h"
+#include "shell/al.h"
+#include "tools/assets.h"
+#include "tools/png_writer.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#ifndef TARNAVEL_FONT_DIR
+#define TARNAVEL_FONT_DIR "/usr/share/fonts/truetype/dejavu"
+#endif
+
+namespace {
+
+bool save(const DatafileWriter& w, const std::string& dir, const CatalogueFile& file)
+{
+    if (w.count() != file.count) {
+        fprintf(stderr, "%s: %d objects made, the catalogue has %d\n", file.fileName, w.count(), file.count);
+        return false;
+    }
+    const std::string path = dir + "/" + file.fileName;
+    if (!w.save(path)) {
+        fprintf(stderr, "cannot write %s\n", path.c_str());
+        return false;
+    }
+    return true;
+}
+
+// Loads a written file back and checks every index against the catalogue
+// and every bitmap against the size it was drawn at.
+bool verify(const std::string& dir, const CatalogueFile& file, const std::vector<art::Picture>* pictures)
+{
+    const std::string path = dir + "/" + file.fileName;
+    DATAFILE* data = load_datafile(path.c_str());
+    if (!data) {
+        fprintf(stderr, "%s does not load back\n", path.c_str());
+        return false;
+    }
+    bool ok = true;
+    const std::string problem = checkDatafile(data, file);
+    if (!problem.empty()) {
+        fprintf(stderr, "%s\n", problem.c_str());
+        ok = false;
+    }
+    for (int i = 0; ok && pictures && i < int(pictures->size()); ++i) {
+        const art::Picture& p = (*pictures)[i];
+        if (p.w == 0)
+            continue;
+        BITMAP* b = bitmapAt(data, i);
+        if (data[i].type != DAT_BITMAP || b->w != p.w || b->h != p.h) {
+            fprintf(stderr, "%s object %d does not read back as drawn\n", file.fileName, i);
+            ok = false;
+        }
+    }
+    unload_datafile(data);
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        fprintf(stderr, "usage: %s OUTPUT_DIR\n", argv[0]);
+        return 2;
+    }
+    const std::string dir = argv[1];
+    std::error_code ignored;
+    std::filesystem::create_directories(dir, ignored);
+    if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0) {
+        fprintf(stderr, "Allegro does not start\n");
+        return 1;
+    }
+    set_color_depth(32);
+    set_color_conversion(COLORCONV_TOTAL);
+
+    const std::string fonts = TARNAVEL_FONT_DIR;
+    art::TextFace sans(fonts + "/DejaVuSans.ttf");
+    art::TextFace sansBold(fonts + "/DejaVuSans-Bold.ttf");
+    art::TextFace mono(fonts + "/DejaVuSansMono.ttf");
+    art::TextFace monoBold(fonts + "/DejaVuSansMono-Bold.ttf");
+    assets::Faces faces{&sans, &sansBold, &mono, &monoBold};
+
+    const std::vector<art::Picture> sprites = assets::drawSprites(faces);
+    const std::vector<art::Picture> explosions = assets::drawExplosions();
+    const assets::Misc misc = assets::drawMisc(faces, sprites);
+    const std::vector<Sound> sounds = assets::synthesiseSounds();
+
+    DatafileWriter spritesFile, explosionFile, miscFile, sfxFile;
+    for (const art::Picture& p : sprites)
+        spritesFile.addBitmap(p);
+    for (const art::Picture& p : explosions)
+        explosionFile.addBitmap(p);
+    for (const art::Picture& p : misc.pictures)
+        miscFile.addBitmap(p);
+    miscFile.addFont(misc.large);
+    miscFile.addFont(misc.small);
+    for (const Sound& s : sounds)
+        sfxFile.addSample(s);
+
+    if (!save(spritesFile, dir, spritesCatalogue) || !save(explosionFile, dir, explosionCatalogue) ||
+        !save(miscFile, dir, miscCatalogue) || !save(sfxFile, dir, sfxCatalogue))
+        return 1;
+    const int iconSize = 64;
+    if (!writePng(dir + "/tarnavel.png", iconSize, iconSize, assets::drawIcon(iconSize), true)) {
+        fprintf(stderr, "cannot write %s/tarnavel.png\n", dir.c_str());
+        return 1;
+    }
+    if (!verify(dir, spritesCatalogue, &sprites) || !verify(dir, explosionCatalogue, &explosions) ||
+        !verify(dir, miscCatalogue, &misc.pictures) || !verify(dir, sfxCatalogue, nullptr))
+        return 1;
+    return 0;
+}
