@@ -211,9 +211,10 @@ TEST_F(MainMenu, WelcomeLineCycleIsScreenWidthPlusTextWidthPlus51Steps)
     run();
     EXPECT_EQ(1, choice);
     // Frame f shows the line after f - 1 steps from x = 640.
-    ASSERT_EQ(2u, framesAt600.size());
+    ASSERT_EQ(3u, framesAt600.size());
     EXPECT_EQ(41, framesAt600[0]);
     EXPECT_EQ(cycle, framesAt600[1] - framesAt600[0]);
+    EXPECT_EQ(cycle, framesAt600[2] - framesAt600[1]);
     // Off screen at x = 640, on the first frame of each cycle; its ink shows
     // from the step that brings the ink's first column onto the screen.
     ASSERT_FALSE(framesWithoutLine.empty());
