@@ -15,7 +15,9 @@
 #   me_wait_intro                  waits for the intro's grey
 #   me_wait_menu [SECS]            waits until the four buttons stand on the menu background
 #   me_skip_intro                  me_wait_intro, Escape, me_wait_menu
-#   me_click X Y                   pointer to X, Y (picture coordinates), left press and release
+#   me_click X Y                   pointer to X, Y (picture coordinates), left press and release;
+#                                  wait for the screen's answer before moving the pointer on, or
+#                                  the move may come before the release is polled
 #   me_shot NAME                   game picture into ME_SHOTS/NAME.png
 #   me_diff A B                    ME_DIFF = number of differing pixels of two same-size pictures
 #   me_crop IN X Y W H OUT         cuts a part out of a picture
