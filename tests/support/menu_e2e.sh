@@ -199,7 +199,7 @@ me_find()
 {
     local template=$TV_TMP/template.png out
     convert "$2" -fill black -opaque 'rgb(255,0,255)' "PNG24:$template"
-    out=$(compare -metric RMSE -subimage-search "$1" "$template" null: 2>&1)
+    out=$(compare -metric RMSE -dissimilarity-threshold 1 -subimage-search "$1" "$template" null: 2>&1)
     # "1234 (0.0188) @ 320,240"
     ME_SCORE=$(sed -n 's/.*(\([0-9.e+-]*\)).*/\1/p' <<<"$out")
     ME_AT=$(sed -n 's/.*@ \([0-9]*\),\([0-9]*\).*/\1 \2/p' <<<"$out")

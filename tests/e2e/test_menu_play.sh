@@ -1,0 +1,96 @@
+# Play Game from the menu, twice: the field with its status line, the ship
+# steered by mouse motion and firing on a left press, Escape through the
+# game-over picture (a score that does not qualify: no name entry) and a key
+# back to the menu; Exit keeps the table as it was.
+source "$(dirname "$0")/harness.sh"
+source "$(dirname "$0")/../support/menu_e2e.sh"
+
+PLAY_AT="565 305"
+EXIT_AT="565 455"
+
+# Waits for the field: the status panel across the top, its text aside.
+wait_field()
+{
+    me_wait_similar 0 0 640 17 "$ME_REF/panel.png" 1600 30
+}
+
+# Escape, the game-over picture on black without a name prompt, a key, the menu.
+leave_game()
+{
+    tv_key_hold Escape
+    me_wait_part 53 144 534 96 "$TV_TMP/gameover.png"
+    me_shot "$1"
+    me_crop "$ME_SHOTS/$1.png" 0 240 640 240 "$TV_TMP/below.png"
+    me_count "$TV_TMP/below.png" "#000000"
+    tv_assert_eq $((640 * 240)) "$ME_COUNT" "black pixels below the game-over picture (no name prompt)"
+    tv_key_tap space
+    me_wait_menu
+}
+
+# Finds SPRITE in the part X Y W H of shot NAME; SHIP_X, SHIP_Y (or
+# whatever VAR prefix) = its place on the picture.
+locate()
+{
+    local shot=$1 sprite=$2 x=$3 y=$4 w=$5 h=$6
+    me_crop "$ME_SHOTS/$shot.png" "$x" "$y" "$w" "$h" "$TV_TMP/search.png"
+    me_find "$TV_TMP/search.png" "$ME_REF/$sprite.png"
+    awk -v s="$ME_SCORE" 'BEGIN { exit !(s < 0.05) }' ||
+        tv_fail "no $sprite in $shot (best match $ME_SCORE at $ME_AT of the part at $x,$y)"
+    read -r FOUND_X FOUND_Y <<<"$ME_AT"
+    FOUND_X=$((FOUND_X + x))
+    FOUND_Y=$((FOUND_Y + y))
+    tv_note "$sprite in $shot at $FOUND_X,$FOUND_Y"
+}
+
+tv_start_x
+me_refs
+me_over_black 534 96 "$ME_REF/gameover.png" "$TV_TMP/gameover.png"
+me_prepare
+me_table_file Ada 900000 Bo 800000 Cy 700000 Di 600000 Ed 500000
+cp "$TV_RUN/highscores.tav" "$TV_TMP/seeded.tav"
+me_start
+me_skip_intro
+
+tv_note "game 1: steer and fire"
+me_click $PLAY_AT
+wait_field
+me_shot start
+# Slow motion right and down, then a fresh left press, then two pictures.
+tv_mouse_rel 10 8
+sleep 0.05
+tv_mouse_rel 10 8
+sleep 0.6
+me_shot moving
+tv_mouse_press 1
+sleep 0.6
+me_shot fired
+leave_game over1
+
+# The status line over the panel, the field black around the objects.
+me_crop "$ME_SHOTS/start.png" 0 17 640 463 "$TV_TMP/field.png"
+me_count "$TV_TMP/field.png" "#000000"
+[ "$ME_COUNT" -gt $((640 * 463 * 8 / 10)) ] || tv_fail "the field is not black ($ME_COUNT black pixels)"
+me_crop "$ME_SHOTS/start.png" 0 0 640 17 "$TV_TMP/status.png"
+me_diff "$TV_TMP/status.png" "$ME_REF/panel.png"
+[ "$ME_DIFF" -gt 100 ] || tv_fail "no text on the status line ($ME_DIFF pixels over the panel)"
+# The ship starts centred, still; motion moves it right and down.
+locate start ship 280 200 112 112
+tv_assert_eq "320 240" "$FOUND_X $FOUND_Y" "ship's place at the start"
+locate moving ship 300 220 160 140
+[ "$FOUND_X" -gt 320 ] && [ "$FOUND_Y" -gt 240 ] || tv_fail "the ship did not move right and down"
+locate fired ship 300 220 220 180
+ship_x=$FOUND_X
+ship_y=$FOUND_Y
+# The shot leaves from the ship's middle at twice its speed: ahead of it.
+locate fired bullet "$((ship_x + 16))" "$((ship_y + 16))" 100 100
+[ "$FOUND_X" -gt $((ship_x + 16)) ] && [ "$FOUND_Y" -gt $((ship_y + 16)) ] || tv_fail "the shot is not ahead of the ship"
+
+tv_note "game 2"
+me_click $PLAY_AT
+wait_field
+leave_game over2
+
+me_click $EXIT_AT
+tv_wait_exit 30
+tv_assert_status 0
+cmp -s "$TV_TMP/seeded.tav" "$TV_RUN/highscores.tav" || tv_fail "the table changed without a qualifying score"
