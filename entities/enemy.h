@@ -61,4 +61,6 @@ public:
     // Cause 1: rammed by the ship; 2: anything else.
     void takeDamage(int damage, int cause, bool sound);
     void moveBack(int shipX, int shipY);
+    // Killed and its explosion still playing.
+    bool isExploding() const;
 };

@@ -66,4 +66,6 @@ public:
     void clearScoreTexts();
     void draw(BITMAP* target, FONT* font);
     void drawInfo(BITMAP* target, int wave, FONT* font, int fps);
+    // Between die() and the end of the explosion.
+    bool isExploding() const;
 };
