@@ -43,13 +43,14 @@ void MainGameClass::creditsMenu()
 {
     BITMAP* const background = bitmapAt(miscData, MISC_BACKGROUND);
     FONT* const creditsFont = fontAt(miscData, MISC_FONT_SMALL);
-    const int maskColor = makecol(255, 0, 255);
     const int lineColor = makecol(255, 255, 255);
 
     seam.clearKeys();
     bool heldAtStart = (seam.mouseButtons() & 1) != 0;
     exitButton->caption = "Back";
     BITMAP* const creditsWindow = create_bitmap(creditsWindowWidth, creditsWindowHeight);
+    // Magenta at 15 to 32 bits; index 0 at 8.
+    const int maskColor = bitmap_mask_color(creditsWindow);
     float creditsScroll = creditsWindowHeight;
     speedCounter = 0;
 
@@ -137,8 +138,15 @@ void MainGameClass::showIntro()
             --speedCounter;
         }
         clear_to_color(scratch, grey);
-        set_trans_blender(0, 0, 0, introAlpha);
-        draw_trans_sprite(scratch, logo, 0, 0);
+        if (bitmap_color_depth(scratch) == 8) {
+            // Translucency at 8 bits would need a colour map, which nothing
+            // builds: the logo cuts in and out at half opacity instead.
+            if (introAlpha >= 128)
+                draw_sprite(scratch, logo, 0, 0);
+        } else {
+            set_trans_blender(0, 0, 0, introAlpha);
+            draw_trans_sprite(scratch, logo, 0, 0);
+        }
         seam.present(scratch, x, y);
     }
     destroy_bitmap(scratch);

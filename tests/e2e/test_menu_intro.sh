@@ -4,6 +4,21 @@
 source "$(dirname "$0")/harness.sh"
 source "$(dirname "$0")/../support/menu_e2e.sh"
 
+# Waits until the screen differs from checksum SUM, failing at once if the
+# game ends meanwhile.
+screen_changes()
+{
+    local until
+    until=$(tv_deadline 30)
+    while :; do
+        tv_running || { tv_wait_exit 5; tv_fail "the game ended with status $TV_STATUS"; }
+        tv_screen_sum
+        [ "$TV_SUM" != "$1" ] && return 0
+        tv_before "$until" || tv_fail "the screen did not change within 30 s"
+        sleep 0.1
+    done
+}
+
 tv_start_x
 me_refs
 
@@ -53,6 +68,18 @@ while :; do
     sleep 0.2
 done
 me_wait_menu 30
+me_click 565 455
+tv_wait_exit 30
+tv_assert_status 0
+
+tv_note "Color 8: the intro draws without translucency, and Escape still ends it"
+me_prepare "Windowed 1" "Sound 0" "Color 8"
+me_start
+tv_screen_sum
+screen_changes "$TV_SUM"
+tv_key_hold Escape
+tv_screen_sum
+screen_changes "$TV_SUM"
 me_click 565 455
 tv_wait_exit 30
 tv_assert_status 0
