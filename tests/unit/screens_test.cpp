@@ -103,19 +103,6 @@ TEST_F(Credits, EarlyPressCountsAsHeldUntilEveryButtonIsUp)
     EXPECT_EQ(0u, testSeam.restedMs);
 }
 
-TEST_F(Credits, SlidingOffBackCancels)
-{
-    const GuiButton* back = game->exitButton;
-    drive({{2, centreX(back), centreY(back), 1},
-           {4, back->x - 30, centreY(back), 1},
-           {6, back->x - 30, centreY(back), 0},
-           {8, centreX(back), centreY(back), 0},
-           {10, centreX(back), centreY(back), 1},
-           {12, centreX(back), centreY(back), 0}},
-          100);
-    EXPECT_EQ(12, run());
-}
-
 TEST_F(Credits, LinesStandAtTruncatedPositionsAndNeverComeBack)
 {
     clear_to_color(misc(MISC_BACKGROUND), makecol(0, 0, 0));
