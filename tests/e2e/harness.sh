@@ -194,16 +194,19 @@ tv_start_x()
         n=$((n + 1))
         [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
         xauth -q -f "$TV_XAUTH" add ":$n" . "$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')"
-        Xvfb ":$n" -screen 0 "$TV_XVFB_SCREEN" -nolisten tcp -auth "$TV_XAUTH" \
-            >"$TV_TMP/xvfb.log" 2>&1 &
+        # -displayfd: our server writes its number once it accepts clients.
+        # The socket alone could be another server's that took the number
+        # first, while ours is still on its way to dying.
+        : >"$TV_TMP/xvfb.ready"
+        Xvfb ":$n" -displayfd 3 -screen 0 "$TV_XVFB_SCREEN" -nolisten tcp -auth "$TV_XAUTH" \
+            >"$TV_TMP/xvfb.log" 2>&1 3>"$TV_TMP/xvfb.ready" &
         TV_XVFB_PID=$!
         local until
         until=$(tv_deadline 30)
-        while tv_alive "$TV_XVFB_PID" && [ ! -S "/tmp/.X11-unix/X$n" ] && tv_before "$until"; do
+        while tv_alive "$TV_XVFB_PID" && [ ! -s "$TV_TMP/xvfb.ready" ] && tv_before "$until"; do
             sleep 0.05
         done
-        # Another server may have taken the number first: ours has then died.
-        if tv_alive "$TV_XVFB_PID" && [ -S "/tmp/.X11-unix/X$n" ]; then
+        if tv_alive "$TV_XVFB_PID" && [ -s "$TV_TMP/xvfb.ready" ]; then
             export DISPLAY=":$n" XAUTHORITY="$TV_XAUTH"
             until=$(tv_deadline 30)
             while ! xdotool getdisplaygeometry >/dev/null 2>&1; do
