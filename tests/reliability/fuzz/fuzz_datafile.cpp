@@ -11,7 +11,9 @@
 //               DAT_ID spells it ("BMP ", "FONT", "SAMP", ...) and a byte
 //               whose low bit says whether the object's data pointer is set.
 // The array is allocated to its exact length, so any read past the
-// terminator is caught by AddressSanitizer.
+// terminator is caught by AddressSanitizer. The seeds sprites, explosion,
+// misc and sfx are the object lists of the generated datafiles as `dat -l`
+// shows them.
 #include "game/catalogue.h"
 
 #include <cstddef>
