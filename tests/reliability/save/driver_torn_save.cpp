@@ -204,14 +204,20 @@ int main(int argc, char** argv)
            "%d torn\n",
            kills, seed, saveMicros, savesStarted, oldKept, newWhole, beforeFirst, failures);
     // Leave nothing behind.
-    int leftovers = 0;
+    // What the last kill left beside the table (a save's temporary files,
+    // which the next save replaces).
+    std::string leftovers;
     if (DIR* dir = opendir(".")) {
-        while (dirent* entry = readdir(dir))
-            if (strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0)
-                leftovers += unlink(entry->d_name) == 0 && strcmp(entry->d_name, tableFile) != 0;
+        while (dirent* entry = readdir(dir)) {
+            if (strcmp(entry->d_name, ".") == 0 || strcmp(entry->d_name, "..") == 0)
+                continue;
+            if (strcmp(entry->d_name, tableFile) != 0)
+                leftovers += std::string(" ") + entry->d_name;
+            unlink(entry->d_name);
+        }
         closedir(dir);
     }
-    printf("torn_save: %d file(s) beside the table at the end\n", leftovers);
+    printf("torn_save: left beside the table by the last kill:%s\n", leftovers.empty() ? " nothing" : leftovers.c_str());
     if (chdir("/") != 0 || rmdir(dirTemplate) != 0)
         fprintf(stderr, "note: scratch directory %s left: %s\n", dirTemplate, strerror(errno));
     return failures ? 1 : 0;
