@@ -8,7 +8,8 @@ JOBS ?= $(shell nproc)
 
 BUILD_PACKAGES = g++ cmake pkg-config liballegro4-dev libaldmb1-dev libdumb1-dev \
 	libfreetype-dev fonts-dejavu-core libxi-dev
-TEST_PACKAGES = libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-apps x11-utils imagemagick
+TEST_PACKAGES = libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-apps x11-utils imagemagick \
+	desktop-file-utils groff-base
 
 SUDO = $(if $(filter 0,$(shell id -u)),,sudo)
 
