@@ -25,7 +25,7 @@ define install_packages
 	fi
 endef
 
-.PHONY: all play test deps test-deps configure build bench sheet clean
+.PHONY: all play test deps test-deps configure build bench bench-play sheet clean
 
 all: build
 
@@ -52,10 +52,22 @@ test: test-deps configure
 	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# Every bench_* binary, under an Xvfb of their own (about three minutes).
 bench: WITH_TESTS = ON
 bench: test-deps configure
 	cmake --build $(BUILD) -j $(JOBS)
-	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b || exit 1; done
+	bash bench/run.sh $(BUILD)
+
+# The measurements of the real game under Xvfb that take longer: start-up to
+# the first menu frame, mouse steering at three rates, and resident memory
+# over RSS_MINUTES (default 10) minutes of play.
+RSS_MINUTES ?= 10
+bench-play: WITH_TESTS = ON
+bench-play: test-deps configure
+	cmake --build $(BUILD) -j $(JOBS)
+	TARNAVEL_BUILD_DIR=$(BUILD) bash bench/startup.sh
+	TARNAVEL_BUILD_DIR=$(BUILD) bash tests/e2e/test_steering.sh
+	TARNAVEL_BUILD_DIR=$(BUILD) RSS_MINUTES=$(RSS_MINUTES) bash bench/rss.sh
 
 # The contact sheet: every object of the four datafiles, labelled, in one PNG.
 sheet: deps configure
