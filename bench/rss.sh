@@ -18,6 +18,9 @@ tv_wait_window 60
 pl_skip_intro 60
 pl_wait_menu 60
 pl_start_play 60
+# The pointer waits in the middle, far from the menu's buttons: the bursts
+# below return it, so a click that falls in the menu chooses nothing.
+tv_mouse_to 320 240
 
 samples=$TV_TMP/rss.txt
 : >"$samples"
@@ -38,6 +41,7 @@ while [ "$(date +%s)" -lt "$end" ]; do
     # In the menu (the last of steer and point is point): a new game.
     if [ "$(grep -E '^(steer|point) ' "$TV_SEAM_LOG" | tail -n 1 | cut -d' ' -f1)" = point ]; then
         pl_start_play 60
+        tv_mouse_to 320 240
         games=$((games + 1))
         continue
     fi

@@ -58,7 +58,7 @@ tv_note "launcher without a display: the per-user directory is made all the same
 home=$TV_TMP/nodisplay-home
 mkdir -p "$home"
 # Its own shell, so that however the game ends no notice reaches the output.
-bash -c '"$@"' launcher env -i HOME="$home" PATH=/usr/bin:/bin XDG_DATA_HOME=relative/dir \
+bash -c '"$@"; exit $?' launcher env -i HOME="$home" PATH=/usr/bin:/bin XDG_DATA_HOME=relative/dir \
     "$PREFIX/bin/tarnavel" >"$TV_TMP/nodisplay.out" 2>&1 && tv_fail "the game started without a display"
 user=$home/.local/share/tarnavel
 [ -d "$user" ] || tv_fail "a relative XDG_DATA_HOME was not ignored"
