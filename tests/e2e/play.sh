@@ -5,7 +5,7 @@
 #   pl_count REGEX                 TV_COUNT=lines of TV_SEAM_LOG matching the extended REGEX
 #   pl_wait_line REGEX [N] [SECS]  waits until at least N (default 1) lines match
 #   pl_skip_intro [SECS]           holds Escape until the first full-screen picture (the menu)
-#   pl_wait_menu [SECS]            waits for the menu to read the pointer after a full-screen picture
+#   pl_wait_menu [SECS]            waits until a full-screen picture is up and the pointer was read last
 #   pl_choose BUTTON               clicks "play", "instructions", "credits" or "exit" in the menu
 #   pl_start_play [SECS]           from the menu: Play Game, then waits until the ship steers
 #   pl_mickeys_sum                 TV_SUM_X, TV_SUM_Y: the motion the game read, summed
@@ -61,11 +61,11 @@ pl_skip_intro()
 pl_wait_menu()
 {
     pl_wait_line "$PL_FULL" 1 "${1:-60}"
-    # The menu reads the pointer in its first logic step.
+    # The menu reads the pointer from its first logic step on, play reads
+    # motion: the menu is up when the last of those reads was a pointer read.
     local until
     until=$(tv_deadline "${1:-60}")
-    while ! awk -v full="$PL_FULL" '$0 ~ full { seen = 1 } seen && $1 == "point" { found = 1 } END { exit !found }' \
-        "$TV_SEAM_LOG"; do
+    while [ "$(grep -E '^(steer|point) ' "$TV_SEAM_LOG" | tail -n 1 | cut -d' ' -f1)" != point ]; do
         tv_running || tv_fail "the game ended before its menu showed"
         tv_before "$until" || tv_fail "the menu did not show within ${1:-60} s"
         sleep 0.05
