@@ -66,7 +66,7 @@ bench-play: WITH_TESTS = ON
 bench-play: test-deps configure
 	cmake --build $(BUILD) -j $(JOBS)
 	TARNAVEL_BUILD_DIR=$(BUILD) bash bench/startup.sh
-	TARNAVEL_BUILD_DIR=$(BUILD) bash tests/e2e/test_steering.sh
+	TARNAVEL_BUILD_DIR=$(BUILD) STEERING_COMPARE=1 bash tests/e2e/test_steering.sh
 	TARNAVEL_BUILD_DIR=$(BUILD) RSS_MINUTES=$(RSS_MINUTES) bash bench/rss.sh
 
 # The contact sheet: every object of the four datafiles, labelled, in one PNG.

@@ -8,6 +8,8 @@
 #   pl_wait_menu [SECS]            waits until a full-screen picture is up and the pointer was read last
 #   pl_choose BUTTON               clicks "play", "instructions", "credits" or "exit" in the menu
 #   pl_start_play [SECS]           from the menu: Play Game, then waits until the ship steers
+#   pl_quit_game                   from play: Escape, a name if asked, the menu's Exit; status 0
+#   pl_exit_from_menu              clicks Exit (again, if a click fell too early) until the game ends; status 0
 #   pl_mickeys_sum                 TV_SUM_X, TV_SUM_Y: the motion the game read, summed
 
 TV_SEAM_LOG=""
@@ -99,4 +101,32 @@ pl_start_play()
 pl_mickeys_sum()
 {
     read -r TV_SUM_X TV_SUM_Y < <(awk '$1 == "mickeys" { x += $3; y += $4 } END { printf "%d %d\n", x, y }' "$TV_SEAM_LOG")
+}
+
+pl_quit_game()
+{
+    tv_focus
+    tv_key_hold Escape 0.3
+    # The game-over picture: a name and Return when the score enters the
+    # table, else the first key leaves.
+    sleep 0.5
+    tv_type x
+    tv_key_tap Return
+    pl_wait_menu 60
+    pl_exit_from_menu
+}
+
+pl_exit_from_menu()
+{
+    local try
+    for try in 1 2 3 4 5 6 7 8 9 10; do
+        pl_choose exit
+        for _ in $(seq 1 30); do
+            tv_running || break 2
+            sleep 0.1
+        done
+        tv_note "Exit not taken yet (try $try)"
+    done
+    tv_wait_exit 60
+    tv_assert_status 0
 }

@@ -32,21 +32,12 @@ start_with_sound()
     tv_wait_file "$TV_PCM" 30
 }
 
-# Leaves the instructions with a key and the menu through Exit; a click that
-# falls while the menu is not yet back is tried again.
+# Leaves the instructions with a key and the menu through Exit.
 leave_game()
 {
     tv_focus
     tv_key_tap space
-    for _ in 1 2 3 4 5 6 7 8 9 10; do
-        pl_choose exit
-        for _ in $(seq 1 20); do
-            tv_running || break 2
-            sleep 0.1
-        done
-    done
-    tv_wait_exit 60
-    tv_assert_status 0
+    pl_exit_from_menu
 }
 
 TV_PEAK=0
