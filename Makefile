@@ -25,7 +25,7 @@ define install_packages
 	fi
 endef
 
-.PHONY: all play test deps test-deps configure build bench bench-play sheet clean
+.PHONY: all play test deps test-deps configure build bench bench-play screenshots sheet clean
 
 all: build
 
@@ -68,6 +68,12 @@ bench-play: test-deps configure
 	TARNAVEL_BUILD_DIR=$(BUILD) bash bench/startup.sh
 	TARNAVEL_BUILD_DIR=$(BUILD) STEERING_COMPARE=1 bash tests/e2e/test_steering.sh
 	TARNAVEL_BUILD_DIR=$(BUILD) RSS_MINUTES=$(RSS_MINUTES) bash bench/rss.sh
+
+# The README's pictures in docs/, taken from the game under Xvfb.
+screenshots: WITH_TESTS = ON
+screenshots: test-deps configure
+	cmake --build $(BUILD) -j $(JOBS) --target tarnavel rundir tarnavel_pilot
+	TARNAVEL_BUILD_DIR=$(BUILD) bash tests/e2e/screenshots.sh docs
 
 # The contact sheet: every object of the four datafiles, labelled, in one PNG.
 sheet: deps configure
