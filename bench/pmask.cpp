@@ -108,8 +108,9 @@ void runFast(benchmark::State& state, const PairCase* pair, const std::vector<Pl
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(set->size()));
 }
 
-// The reference behind a call of its own, as check_pmask_collision is: both
-// then pay one call per pair, and neither is folded into the timing loop.
+// The reference behind a call of its own, as the word test behind
+// check_pmask_collision's inline box test is, so that neither is folded into
+// the timing loop.
 __attribute__((noinline)) int referenceCall(const PixelGrid& a, const PixelGrid& b, int x1, int y1, int x2, int y2)
 {
     return referenceCollision(a, b, x1, y1, x2, y2);
@@ -126,9 +127,9 @@ void runReference(benchmark::State& state, const PairCase* pair, const std::vect
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(set->size()));
 }
 
-// Console output as usual, plus the fastest repetition of each benchmark
-// kept for the table: the machine is shared, and the minimum is the run
-// least disturbed by others.
+// Console output as usual, plus the CPU time of the fastest repetition of
+// each benchmark kept for the table: the machine is shared, and the minimum
+// is the run least disturbed by others.
 class TableReporter : public benchmark::ConsoleReporter {
 public:
     std::map<std::string, double> nsPerIteration;

@@ -1,6 +1,11 @@
 #include "game/main_game.h"
 
+#include "entities/enemy.h"
+#include "entities/object.h"
+#include "entities/player_ship.h"
 #include "game/catalogue.h"
+#include "gui/gui_button.h"
+#include "highscores/highscore_manager.h"
 #include "shell/al.h"
 #include "shell/globals.h"
 #include "shell/graphics.h"
@@ -10,6 +15,8 @@
 #include <cstdlib>
 #include <ctime>
 
+// bonusLaunchTime starts below any value of seconds, so that the first
+// second in which a launch is due may launch.
 MainGameClass::MainGameClass()
     : wave(0), enemySpawns(), exitOpen(false), spritesData(nullptr), explosionData(nullptr),
       miscData(nullptr), sfxData(nullptr), player(nullptr), bonusActive(false), bonusIndex(4),
@@ -21,14 +28,83 @@ MainGameClass::MainGameClass()
     explosionData = loadCheckedDatafile(explosionCatalogue);
     miscData = loadCheckedDatafile(miscCatalogue);
     sfxData = loadCheckedDatafile(sfxCatalogue);
+
+    player = new PlayerShip(spritesData, explosionData, sampleAt(sfxData, SFX_SHIP_FIRES),
+                            sampleAt(sfxData, SFX_SHIP_DIES), sampleAt(sfxData, SFX_EXTRA_LIFE));
+
+    const int w = screenWidth;
+    const int h = screenHeight;
+    fixedObjects.push_back(
+        new Object(w / 2 - 70, h - 40, OBJ_HAZARD, bitmapAt(spritesData, SPR_HAZARD_BOTTOM), 0, 0));
+    fixedObjects.push_back(
+        new Object(0, h / 2 - 37, OBJ_HAZARD, bitmapAt(spritesData, SPR_HAZARD_LEFT), 0, 0));
+    fixedObjects.push_back(
+        new Object(w - 58, h / 2 - 37, OBJ_HAZARD, bitmapAt(spritesData, SPR_HAZARD_RIGHT), 0, 0));
+    fixedObjects.push_back(
+        new Object(w / 2 - 21, h - 10, OBJ_EXIT_GATE, bitmapAt(spritesData, SPR_EXIT_GATE), 0, 0));
+    fixedObjects.push_back(new Object(-200, -200, OBJ_WANDERING_BONUS,
+                                      bitmapAt(spritesData, SPR_WANDERING_BONUS), 4, 4));
+
+    bonusIndex = 4;
+    for (EnemySpawn& slot : enemySpawns)
+        slot = EnemySpawn{-1, false};
+
+    buffer = create_bitmap(w, h);
+
+    bonusScore = 0;
+    wave = 0;
+    bonusActive = false;
+    exitOpen = false;
+
+    highscores = new HighscoreManager(5, false);
+    highscores->ReadFromFile("highscores.tav");
+
+    BITMAP* normal = bitmapAt(miscData, MISC_BUTTON_NORMAL);
+    BITMAP* pressed = bitmapAt(miscData, MISC_BUTTON_PRESSED);
+    FONT* font = fontAt(miscData, MISC_FONT_LARGE);
+    const int color = makecol(200, 200, 200);
+    const int x = w - normal->w;
+    playButton = new GuiButton(x, h - 200, normal, pressed, "Play Game", font, color);
+    instructionsButton = new GuiButton(x, h - 150, normal, pressed, "Instructions", font, color);
+    creditsButton = new GuiButton(x, h - 100, normal, pressed, "Credits", font, color);
+    exitButton = new GuiButton(x, h - 50, normal, pressed, "Exit", font, color);
 }
 
+// The table is saved before anything is released. The buttons go with the
+// entities, before the datafiles whose pictures and font they borrow.
 MainGameClass::~MainGameClass()
 {
+    highscores->PrintToFile("highscores.tav");
+
+    delete player;
+    for (Object* o : fixedObjects)
+        delete o;
+    for (Object* o : collectables)
+        delete o;
+    for (Object* o : hazards)
+        delete o;
+    for (Object* o : powerUps)
+        delete o;
+    for (Enemy* e : enemies)
+        delete e;
+    delete playButton;
+    delete instructionsButton;
+    delete creditsButton;
+    delete exitButton;
+
     unload_datafile(spritesData);
     unload_datafile(explosionData);
     unload_datafile(miscData);
     unload_datafile(sfxData);
+
+    destroy_bitmap(buffer);
+    delete highscores;
+
+    fixedObjects.clear();
+    collectables.clear();
+    hazards.clear();
+    powerUps.clear();
+    enemies.clear();
 }
 
 DATAFILE* MainGameClass::loadCheckedDatafile(const CatalogueFile& file)

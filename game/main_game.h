@@ -71,4 +71,6 @@ public:
 
 private:
     DATAFILE* loadCheckedDatafile(const CatalogueFile& file);
+    // The blocking screen between two waves, shown by nextWave.
+    void waveCompletedScreen();
 };

@@ -1,7 +1,230 @@
+// One whole game: set-up, the frame loop with its fixed-rate logic steps,
+// game over and the name entry.
 #include "game/main_game.h"
 
-void MainGameClass::playGame() {}
-void MainGameClass::startGame() {}
-void MainGameClass::logicStep() {}
-void MainGameClass::drawFrame() {}
-void MainGameClass::gameOver() {}
+#include "entities/enemy.h"
+#include "entities/object.h"
+#include "entities/player_ship.h"
+#include "game/catalogue.h"
+#include "highscores/highscore_manager.h"
+#include "shell/al.h"
+#include "shell/globals.h"
+#include "shell/seam.h"
+
+#include <string>
+
+namespace {
+
+// Longest name the entry takes.
+constexpr size_t nameLength = 9;
+
+int panOf(float x) { return static_cast<int>(x / screenWidth * 255); }
+
+// Characters a name may hold: visible ASCII, so that every name reads back
+// from the table's file. Space, Escape and keys without a character are out.
+bool isNameCharacter(int c) { return c >= 33 && c <= 126; }
+
+} // namespace
+
+// Called by the menu dispatch; returns after the name entry.
+void MainGameClass::playGame()
+{
+    startGame();
+    while (!seam.keyDown(KEY_ESC)) {
+        while (speedCounter > 0) {
+            logicStep();
+            --speedCounter;
+        }
+        if (player->lives < 0)
+            break;
+        drawFrame();
+        ++frames;
+    }
+    gameOver();
+}
+
+void MainGameClass::startGame()
+{
+    speedCounter = 0;
+    player->score = 0;
+    for (int& c : player->charges)
+        c = 0;
+    player->lives = 5;
+    player->extraLifeLevel = 1;
+    for (EnemySpawn& slot : enemySpawns)
+        slot = EnemySpawn{-1, false};
+    wave = 0;
+    nextWave();
+}
+
+void MainGameClass::logicStep()
+{
+    const int w = screenWidth;
+    const int h = screenHeight;
+
+    for (Enemy* e : enemies)
+        e->move(static_cast<int>(player->x), static_cast<int>(player->y));
+    player->moveBullets();
+    checkBullets(player->bullets);
+    checkPlayerCollision();
+
+    const int moveResult = player->move(fixedObjects);
+    if (moveResult == 1) {
+        player->die(2);
+    } else if (moveResult == 2 && exitOpen) {
+        if (soundOn)
+            seam.playSample(sampleAt(sfxData, SFX_EXIT), 255, 128, 1000);
+        nextWave();
+    } else if (moveResult == 3) {
+        if (soundOn)
+            seam.playSample(sampleAt(sfxData, SFX_BONUS_TAKEN), 255, panOf(player->x), 1000);
+        player->addScore(2000, static_cast<int>(player->x), static_cast<int>(player->y));
+    }
+
+    // The wandering bonus: launched at most once in a second whose count is a
+    // multiple of 100, parked at an edge after 5 seconds or when taken.
+    Object* bonus = fixedObjects[bonusIndex];
+    const int now = seconds;
+    if (now % 100 == 0 && now != bonusLaunchTime && !bonusActive && rand() % 13 == 0) {
+        bonus->x = rand() % 2 == 0 ? w - 80 : 57;
+        bonus->y = h / 2;
+        bonus->dx = rand() % 3 + 2;
+        bonus->dy = rand() % 3 + 2;
+        bonusLaunchTime = now;
+        bonusActive = true;
+    }
+    if (bonusActive) {
+        bonus->move(sampleAt(sfxData, SFX_BONUS_BOUNCE));
+        if ((seconds > bonusLaunchTime + 5 && bonus->isAtEdge()) || moveResult == 3) {
+            bonus->x = -200;
+            bonus->y = -200;
+            bonusActive = false;
+        }
+    }
+
+    // A fired special weapon acts in every step until the next frame is shown.
+    if (player->specialFired) {
+        if (soundOn)
+            seam.playSample(sampleAt(sfxData, SFX_SPECIAL), 200, 128, 1000);
+        for (Enemy* e : enemies) {
+            switch (player->selectedSpecial) {
+            case 0:
+                e->speed = 0.1f;
+                break;
+            case 1:
+                e->moveBack(static_cast<int>(player->x), static_cast<int>(player->y));
+                break;
+            default:
+                e->takeDamage(10, 2, false);
+                break;
+            }
+        }
+    }
+
+    // Each kind in play enters once in every second that is a multiple of
+    // its interval.
+    const int second = seconds;
+    for (int i = 0; i < enemyKindCount; ++i) {
+        EnemySpawn& slot = enemySpawns[i];
+        if (slot.interval > 0 && second % slot.interval == 0) {
+            if (!slot.spawned) {
+                Enemy* e = new Enemy(i, spritesData, explosionData, sfxData);
+                enemies.push_back(e);
+                slot.spawned = true;
+                if (soundOn)
+                    seam.playSample(sampleAt(sfxData, SFX_ENEMY_ENTERS), 100, e->x >= w / 2 ? 255 : 0, 1000);
+            }
+        } else {
+            slot.spawned = false;
+        }
+    }
+
+    // A death is final once the ship's explosion has run out.
+    if (player->destroyed) {
+        --player->lives;
+        player->reset();
+        for (Enemy* e : enemies)
+            delete e;
+        enemies.clear();
+        player->destroyed = false;
+    }
+}
+
+void MainGameClass::drawFrame()
+{
+    const int w = screenWidth;
+    const int h = screenHeight;
+    FONT* font = fontAt(miscData, MISC_FONT_SMALL);
+
+    static const int flash[3][3] = {{100, 100, 255}, {100, 255, 100}, {255, 100, 100}};
+    if (player->specialFired) {
+        const int* c = flash[player->selectedSpecial];
+        clear_to_color(buffer, makecol(c[0], c[1], c[2]));
+    } else {
+        clear_to_color(buffer, makecol(0, 0, 0));
+    }
+    for (Object* o : collectables)
+        o->draw(buffer);
+    for (Object* o : powerUps)
+        o->draw(buffer);
+    for (Object* o : hazards)
+        o->draw(buffer);
+    for (Enemy* e : enemies)
+        e->draw(buffer);
+    player->draw(buffer, font);
+    for (Object* o : fixedObjects)
+        o->draw(buffer);
+    if (!exitOpen)
+        hline(buffer, w / 2 - 21, h - 1, w / 2 + 20, makecol(140, 0, 0));
+    player->drawInfo(buffer, wave, font, fps);
+    seam.present(buffer, 0, 0);
+    player->specialFired = false;
+}
+
+// The game-over picture; a qualifying score takes a name of up to 9
+// characters, ended by Enter, a further waiting key or the left button.
+void MainGameClass::gameOver()
+{
+    const int w = screenWidth;
+    const int h = screenHeight;
+    BITMAP* picture = bitmapAt(spritesData, SPR_GAME_OVER);
+    FONT* font = fontAt(miscData, MISC_FONT_LARGE);
+
+    seam.clearKeys();
+    seam.clearScreen(makecol(0, 0, 0));
+
+    std::string name;
+    bool named = false;
+    for (;;) {
+        const bool onList = highscores->IsOnList(player->score);
+        clear_to_color(buffer, makecol(0, 0, 0));
+        draw_sprite(buffer, picture, w / 2 - picture->w / 2, h / 2 - picture->h);
+        if (onList) {
+            textout_centre_ex(buffer, font, "Enter your name: ", w / 2, h / 2 + picture->h - 5,
+                              makecol(255, 255, 255), -1);
+            textout_centre_ex(buffer, font, name.c_str(), w / 2, h / 2 + picture->h + 15, makecol(200, 200, 200),
+                              -1);
+        }
+        seam.present(buffer, 0, 0);
+
+        if (onList) {
+            const int k = seam.readKey();
+            const int scancode = k >> 8;
+            const int character = k & 0xff;
+            if (scancode != KEY_ENTER && scancode != KEY_BACKSPACE && scancode != KEY_SPACE
+                && name.size() < nameLength && isNameCharacter(character))
+                name += static_cast<char>(character);
+            if (scancode == KEY_BACKSPACE && !name.empty())
+                name.pop_back();
+            if (!name.empty())
+                named = true;
+        }
+
+        if ((seam.keyDown(KEY_ENTER) && named && onList) || seam.keyWaiting()
+            || ((seam.mouseButtons() & 1) && onList))
+            break;
+    }
+
+    if (highscores->IsOnList(player->score))
+        highscores->AddEntry(name, player->score);
+}
