@@ -108,7 +108,9 @@ inline void reachWave(MainGameClass& game, int wave)
 }
 
 // Adds `count` enemies of every kind in turn at seeded places over the
-// field, each with `shots` of its shots in flight.
+// field, each with `shots` of its shots in flight, already travelling (not
+// frozen in their entry second) and with their shot timers spread, so that
+// in every step some of them fire.
 inline void addEnemies(MainGameClass& game, int count, int shots, std::mt19937& rng)
 {
     std::uniform_real_distribution<float> px(20.0f, screenWidth - 60.0f);
@@ -118,6 +120,9 @@ inline void addEnemies(MainGameClass& game, int count, int shots, std::mt19937& 
         Enemy* enemy = new Enemy(i % enemyKindCount, game.spritesData, game.explosionData, game.sfxData);
         enemy->x = px(rng);
         enemy->y = py(rng);
+        enemy->freezeSecond = seconds - 1;
+        if (enemy->fireInterval > 0)
+            enemy->fireTimer = i % (enemy->fireInterval + 1);
         for (int s = 0; s < shots; ++s)
             enemy->bullets.push_back(Bullet(enemy->x + 8 + 20 * s, enemy->y + 10, pv(rng), pv(rng),
                                             enemy->bulletSprite, enemy->masks[2]));
