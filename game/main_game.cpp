@@ -77,16 +77,11 @@ MainGameClass::~MainGameClass()
     highscores->PrintToFile("highscores.tav");
 
     delete player;
-    for (Object* o : fixedObjects)
-        delete o;
-    for (Object* o : collectables)
-        delete o;
-    for (Object* o : hazards)
-        delete o;
-    for (Object* o : powerUps)
-        delete o;
-    for (Enemy* e : enemies)
-        delete e;
+    deleteAll(fixedObjects);
+    deleteAll(collectables);
+    deleteAll(hazards);
+    deleteAll(powerUps);
+    deleteAll(enemies);
     delete playButton;
     delete instructionsButton;
     delete creditsButton;
@@ -99,12 +94,6 @@ MainGameClass::~MainGameClass()
 
     destroy_bitmap(buffer);
     delete highscores;
-
-    fixedObjects.clear();
-    collectables.clear();
-    hazards.clear();
-    powerUps.clear();
-    enemies.clear();
 }
 
 DATAFILE* MainGameClass::loadCheckedDatafile(const CatalogueFile& file)

@@ -21,6 +21,15 @@ struct EnemySpawn {
     bool spawned; // already entered during the current whole second
 };
 
+// Deletes every item of an owning list and empties it.
+template <typename T>
+void deleteAll(std::vector<T*>& items)
+{
+    for (T* item : items)
+        delete item;
+    items.clear();
+}
+
 class MainGameClass {
 public:
     int wave;

@@ -143,9 +143,7 @@ void MainGameClass::logicStep()
     if (player->destroyed) {
         --player->lives;
         player->reset();
-        for (Enemy* e : enemies)
-            delete e;
-        enemies.clear();
+        deleteAll(enemies);
         player->destroyed = false;
     }
 }

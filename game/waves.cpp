@@ -46,18 +46,10 @@ void MainGameClass::nextWave()
     exitOpen = false;
     ++wave;
 
-    for (Object* o : collectables)
-        delete o;
-    for (Object* o : hazards)
-        delete o;
-    for (Object* o : powerUps)
-        delete o;
-    for (Enemy* e : enemies)
-        delete e;
-    collectables.clear();
-    hazards.clear();
-    powerUps.clear();
-    enemies.clear();
+    deleteAll(collectables);
+    deleteAll(hazards);
+    deleteAll(powerUps);
+    deleteAll(enemies);
 
     player->clearScoreTexts();
 

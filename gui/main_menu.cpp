@@ -1,3 +1,102 @@
+// The title menu: background, scrolling welcome line, high-score table and
+// the four buttons. Returns the chosen MenuChoice code to the shell.
+#include "game/catalogue.h"
 #include "game/main_game.h"
+#include "gui/gui_button.h"
+#include "gui/menu_parts.h"
+#include "highscores/highscore_manager.h"
+#include "shell/al.h"
+#include "shell/globals.h"
+#include "shell/seam.h"
 
-int MainGameClass::mainMenu() { return 1; }
+namespace {
+
+const char* const welcomeText =
+    "Welcome to Tarnavel, an Ostrevane Production. "
+    "Please support the developer by passing this game on to your friends.";
+
+// Until the line's end is more than this far past the left edge it keeps
+// moving; then it re-enters at the right edge.
+const int welcomeTrail = 50;
+
+} // namespace
+
+void drawHighscoreTable(BITMAP* target, FONT* font, HighscoreManager& table)
+{
+    const int headerColor = makecol(255, 255, 255);
+    const int rowColor = makecol(200, 200, 200);
+    textout_ex(target, font, "NAME", 5, 385, headerColor, -1);
+    textout_right_ex(target, font, "SCORE", 120, 385, headerColor, -1);
+    const int rows = table.Size();
+    for (int i = 0; i < rows; ++i) {
+        const HighscoreEntry entry = table.GetEntry(i);
+        const int y = 400 + 15 * i;
+        // A name is never a format: "%" shows as typed.
+        textout_ex(target, font, entry.name.c_str(), 5, y, rowColor, -1);
+        textprintf_right_ex(target, font, 120, y, rowColor, -1, "%d", entry.score);
+    }
+}
+
+void drawMenuPointer(BITMAP* target, const DATAFILE* miscData)
+{
+    draw_sprite(target, bitmapAt(miscData, MISC_POINTER), seam.mouseX() - 2, seam.mouseY() - 2);
+}
+
+void playMenuClick(const DATAFILE* sfxData)
+{
+    if (!soundOn)
+        return;
+    seam.playSample(sampleAt(sfxData, SFX_MENU_CLICK), 200, 128, 1000);
+    seam.rest(170);
+}
+
+int MainGameClass::mainMenu()
+{
+    // Updated, looked at and drawn in this order; codes are the MenuChoice
+    // of each: 2 Play Game, 4 Instructions, 3 Credits, 1 Exit.
+    GuiButton* const buttons[4] = {playButton, instructionsButton, creditsButton, exitButton};
+    const int codes[4] = {2, 4, 3, 1};
+    BITMAP* const background = bitmapAt(miscData, MISC_BACKGROUND);
+    FONT* const menuFont = fontAt(miscData, MISC_FONT_SMALL);
+    const int welcomeColor = makecol(20, 20, 20);
+    const int welcomeRestart = -welcomeTrail - text_length(menuFont, welcomeText);
+
+    seam.clearKeys();
+    // A press that began before the menu opened (a click that ended the
+    // last screen, say) must not choose anything when it is released.
+    bool heldAtStart = (seam.mouseButtons() & 1) != 0;
+    exitButton->caption = "Exit";
+    int welcomeX = screenWidth;
+    speedCounter = 0;
+
+    for (;;) {
+        while (speedCounter > 0) {
+            for (GuiButton* button : buttons)
+                button->Update();
+            for (int i = 0; i < 4; ++i) {
+                if (!buttons[i]->clicked)
+                    continue;
+                buttons[i]->clicked = false;
+                if (!heldAtStart) {
+                    playMenuClick(sfxData);
+                    return codes[i];
+                }
+            }
+            // After the buttons, so that the release completing an early
+            // press is itself discarded.
+            if (heldAtStart && (seam.mouseButtons() & 1) == 0)
+                heldAtStart = false;
+            if (--welcomeX < welcomeRestart)
+                welcomeX = screenWidth;
+            --speedCounter;
+        }
+
+        draw_sprite(buffer, background, 0, 0);
+        textout_ex(buffer, menuFont, welcomeText, welcomeX, 0, welcomeColor, -1);
+        drawHighscoreTable(buffer, menuFont, *highscores);
+        for (GuiButton* button : buttons)
+            button->Draw(buffer);
+        drawMenuPointer(buffer, miscData);
+        seam.present(buffer, 0, 0);
+    }
+}

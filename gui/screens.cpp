@@ -1,5 +1,153 @@
+// The credits, the instructions picture and the start-up intro.
+#include "game/catalogue.h"
 #include "game/main_game.h"
+#include "gui/gui_button.h"
+#include "gui/menu_parts.h"
+#include "shell/al.h"
+#include "shell/globals.h"
+#include "shell/seam.h"
 
-void MainGameClass::creditsMenu() {}
-void MainGameClass::showInstructions() {}
-void MainGameClass::showIntro() {}
+namespace {
+
+const char* const creditLines[] = {
+    "Tarnavel v 1.1",
+    "by Ostrevane",
+    "",
+    "Programming: Brannock",
+    "",
+    "Graphics: Brannock",
+    "",
+    "Sound effects: Brannock",
+    "",
+    "Special thanks to: ",
+    "the Brindlecove forum members who",
+    "helped me with testing and bug fixing",
+    "and",
+    "Quincewright Games for \"Varrowdeep\"",
+    "",
+    "",
+    "www.quincewright.example.org",
+};
+const int creditLineCount = sizeof creditLines / sizeof creditLines[0];
+static_assert(creditLineCount == 17, "the credits are seventeen lines");
+
+const int creditsWindowWidth = 250;
+const int creditsWindowHeight = 200;
+const int creditLineSpacing = 15;
+// Pixels per logic step: 10 a second.
+const float creditsSpeed = 0.1f;
+
+} // namespace
+
+void MainGameClass::creditsMenu()
+{
+    BITMAP* const background = bitmapAt(miscData, MISC_BACKGROUND);
+    FONT* const creditsFont = fontAt(miscData, MISC_FONT_SMALL);
+    const int lineColor = makecol(255, 255, 255);
+
+    seam.clearKeys();
+    bool heldAtStart = (seam.mouseButtons() & 1) != 0;
+    exitButton->caption = "Back";
+    BITMAP* const creditsWindow = create_bitmap(creditsWindowWidth, creditsWindowHeight);
+    // Magenta at 15 to 32 bits; index 0 at 8.
+    const int maskColor = bitmap_mask_color(creditsWindow);
+    float creditsScroll = creditsWindowHeight;
+    speedCounter = 0;
+
+    for (;;) {
+        while (speedCounter > 0) {
+            exitButton->Update();
+            if (exitButton->clicked) {
+                exitButton->clicked = false;
+                if (!heldAtStart) {
+                    destroy_bitmap(creditsWindow);
+                    playMenuClick(sfxData);
+                    return;
+                }
+            }
+            if (heldAtStart && seam.mouseButtons() == 0)
+                heldAtStart = false;
+            // Never wraps: once the last line has passed, the window stays empty.
+            creditsScroll -= creditsSpeed;
+            --speedCounter;
+        }
+
+        draw_sprite(buffer, background, 0, 0);
+        drawHighscoreTable(buffer, creditsFont, *highscores);
+        clear_to_color(creditsWindow, maskColor);
+        for (int i = 0; i < creditLineCount; ++i) {
+            const int y = static_cast<int>(creditLineSpacing * i + creditsScroll);
+            textout_centre_ex(creditsWindow, creditsFont, creditLines[i], creditsWindowWidth / 2, y,
+                              lineColor, -1);
+        }
+        draw_sprite(buffer, creditsWindow, 270, screenHeight - creditsWindowHeight);
+        exitButton->Draw(buffer);
+        drawMenuPointer(buffer, miscData);
+        seam.present(buffer, 0, 0);
+    }
+}
+
+void MainGameClass::showInstructions()
+{
+    BITMAP* const picture = bitmapAt(miscData, MISC_INSTRUCTIONS);
+
+    seam.clearKeys();
+    // Whatever was held when the screen opened must be let go before a key
+    // or the left button counts.
+    bool heldAtStart = (seam.mouseButtons() & 1) != 0 || seam.keyWaiting();
+    for (;;) {
+        if (heldAtStart && !seam.keyWaiting() && seam.mouseButtons() == 0)
+            heldAtStart = false;
+        draw_sprite(buffer, picture, 0, 0);
+        seam.present(buffer, 0, 0);
+        // The closing key stays in the buffer; the main menu empties it.
+        if ((seam.keyWaiting() || (seam.mouseButtons() & 1) != 0) && !heldAtStart)
+            return;
+    }
+}
+
+void MainGameClass::showIntro()
+{
+    BITMAP* const logo = bitmapAt(miscData, MISC_LOGO);
+    BITMAP* const scratch = create_bitmap(logo->w, logo->h);
+    const int grey = makecol(104, 104, 104);
+    const int x = screenWidth / 2 - logo->w / 2;
+    const int y = screenHeight / 2 - logo->h / 2;
+
+    // Drawn straight to the screen: the grey once, then only the logo's
+    // rectangle each frame.
+    seam.clearScreen(grey);
+    speedCounter = 0;
+    int introAlpha = 1;
+    int introHold = 400;
+
+    // Fade in to 255 (254 steps), hold (399 steps), fade out to 0 (255 steps).
+    while (!seam.keyDown(KEY_ESC) && introAlpha > 0) {
+        while (speedCounter > 0) {
+            if (introHold == 400) {
+                if (++introAlpha > 254)
+                    --introHold;
+            } else if (introHold == 0) {
+                // Ticks that arrive in one batch after the end must not
+                // drive the opacity negative for the last frame.
+                if (introAlpha > 0)
+                    --introAlpha;
+            } else {
+                --introHold;
+            }
+            --speedCounter;
+        }
+        clear_to_color(scratch, grey);
+        if (bitmap_color_depth(scratch) == 8) {
+            // Translucency at 8 bits would need a colour map, which nothing
+            // builds: the logo cuts in and out at half opacity instead.
+            if (introAlpha >= 128)
+                draw_sprite(scratch, logo, 0, 0);
+        } else {
+            set_trans_blender(0, 0, 0, introAlpha);
+            draw_trans_sprite(scratch, logo, 0, 0);
+        }
+        seam.present(scratch, x, y);
+    }
+    destroy_bitmap(scratch);
+}
