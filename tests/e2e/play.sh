@@ -93,9 +93,21 @@ pl_choose()
 pl_start_play()
 {
     pl_count '^steer '
-    local before=$TV_COUNT
-    pl_choose play
-    pl_wait_line '^steer ' $((before + 1)) "${1:-60}"
+    local before=$TV_COUNT try until
+    until=$(tv_deadline "${1:-60}")
+    # A click that falls before the menu takes it is tried again.
+    for try in 1 2 3 4 5 6 7 8 9 10; do
+        pl_choose play
+        for _ in $(seq 1 30); do
+            pl_count '^steer '
+            [ "$TV_COUNT" -gt "$before" ] && return 0
+            tv_running || tv_fail "the game ended instead of starting a game"
+            sleep 0.1
+        done
+        tv_before "$until" || break
+        tv_note "Play Game not taken yet (try $try)"
+    done
+    pl_wait_line '^steer ' $((before + 1)) 10
 }
 
 pl_mickeys_sum()
