@@ -56,7 +56,7 @@ pl_wait_menu 60
 
 tv_note "the first waves, flown by the pilot"
 pl_start_play 60
-for wave in 1 2; do
+for wave in 1 2 3 4; do
     "$PILOT" "$TV_DATA_DIR" "$TV_ORIGIN_X" "$TV_ORIGIN_Y" 180 || tv_fail "the pilot did not finish wave $wave"
     if [ "$wave" = 2 ]; then
         sleep 0.6
@@ -73,14 +73,17 @@ for wave in 1 2; do
     done
 done
 
-tv_note "wave 3: a skirmish while the enemies come in, the busiest of the shots kept"
+tv_note "wave 5: a skirmish while the enemies come in, the busiest of the shots kept"
 best=-1
 tv_mouse_to 320 240
 for shot in $(seq 1 40); do
     dx=$((RANDOM % 61 - 30))
     dy=$((RANDOM % 61 - 30))
-    xdotool mousemove_relative -- $dx $dy sleep 0.2 click 1 sleep 0.3 mousemove_relative -- $((-dx)) $((-dy)) \
-        sleep 0.2 click 1
+    # Few shots early, so that the enemies gather before they are fought.
+    fire=()
+    [ "$shot" -gt 20 ] && fire=(click 1)
+    xdotool mousemove_relative -- $dx $dy sleep 0.2 "${fire[@]}" sleep 0.3 mousemove_relative -- $((-dx)) $((-dy)) \
+        sleep 0.2 "${fire[@]}"
     tv_game_shot "$TV_TMP/busy-$shot.png"
     b=$(busyness "$TV_TMP/busy-$shot.png")
     if awk -v a="$b" -v m="$best" 'BEGIN { exit !(a > m) }'; then
