@@ -58,8 +58,7 @@ for run in $(seq 1 "$RUNS"); do
     tv_note "run $run: first menu frame after $ms ms, the intro's first picture after $ready ms (intro pictures before the menu: $logo)"
     tv_wait_window 30
     pl_wait_menu 30
-    pl_choose exit
-    tv_wait_exit 60
+    pl_exit_from_menu
     TV_BIN=$GAME
 done
 sort -n -k3 "$results" | awk '{ r[NR] = $3 }

@@ -80,9 +80,7 @@ play_to_exit()
     tv_wait_window 60
     pl_skip_intro 60
     pl_wait_menu 60
-    pl_choose exit
-    tv_wait_exit 60
-    tv_assert_status 0
+    pl_exit_from_menu
 }
 
 tv_note "first start: HOME/.local/share/tarnavel"
@@ -111,9 +109,7 @@ tv_start_game --xmessage
 tv_wait_window 60
 pl_skip_intro 60
 pl_wait_menu 60
-pl_choose exit
-tv_wait_exit 60
-tv_assert_status 0
+pl_exit_from_menu
 tv_assert_file_bytes "$user/settings.ini" 'Windowed 1\nSound 0\nColor 32\n'
 cmp -s "$TV_TMP/table1" "$user/highscores.tav" || tv_fail "the table changed without a game"
 
