@@ -37,7 +37,7 @@ calibrate()
         best=$(awk -v a="$t0" -v b="$t1" -v m="$best" 'BEGIN { c = (b - a) / 100; print (c < m ? c : m) }')
     done
     EVENT_COST=$best
-    for rate in "${RATES[@]}"; do
+    for rate in "${RATES[@]}" 20; do
         PAUSE[$rate]=$(awk -v r="$rate" -v c="$EVENT_COST" 'BEGIN { q = 1 / r - c; if (q < 0.5 / r) q = 0.5 / r; printf "%.6f", q }')
     done
     tv_note "an xdotool event costs $(awk -v c="$EVENT_COST" 'BEGIN { printf "%.0f", c * 1e6 }') us; pauses ${PAUSE[*]} s"
@@ -53,14 +53,16 @@ watch_pointer()
     done
 }
 
-# Sends N events of (DX, DY) at RATE while watching the pointer; then waits
-# until the game has read all of it, or nothing more arrives for 2 s.
+# measure_rate RATE [N DX DY]: sends N events (default RATE x seconds) of
+# (DX, DY) at RATE while watching the pointer; then waits until the game has
+# read all of it, or nothing more arrives for 2 s.
 # Sets SENT_X, SENT_Y, GOT_X, GOT_Y, ACHIEVED (events/s), OUTSIDE (pointer
 # samples outside the window), SAMPLES.
 measure_rate()
 {
-    local rate=$1 n=$(($1 * SECONDS_PER_RATE)) args=() t0 t1 bx by until last_x last_y still
-    for ((i = 0; i < n; i++)); do args+=(mousemove_relative -- $DX $DY sleep "${PAUSE[$rate]}"); done
+    local rate=$1 n=${2:-$(($1 * SECONDS_PER_RATE))} dx=${3:-$DX} dy=${4:-$DY}
+    local args=() t0 t1 bx by until last_x last_y still
+    for ((i = 0; i < n; i++)); do args+=(mousemove_relative -- "$dx" "$dy" sleep "${PAUSE[$rate]}"); done
     pl_mickeys_sum
     bx=$TV_SUM_X
     by=$TV_SUM_Y
@@ -71,8 +73,8 @@ measure_rate()
     t0=$EPOCHREALTIME
     xdotool "${args[@]}" || tv_fail "xdotool"
     t1=$EPOCHREALTIME
-    SENT_X=$((n * DX))
-    SENT_Y=$((n * DY))
+    SENT_X=$((n * dx))
+    SENT_Y=$((n * dy))
     ACHIEVED=$(awk -v n="$n" -v a="$t0" -v b="$t1" 'BEGIN { printf "%.0f", n / (b - a) }')
     until=$(tv_deadline 60)
     last_x=-1
@@ -147,6 +149,18 @@ for MODE in "${MODES[@]}"; do
             [ "$SAMPLES" -gt 0 ] || tv_fail "the pointer was never seen"
         fi
     done
+    # Jumps larger than the distance to the window's edge, 20 a second.
+    measure_rate 20 20 400 300
+    px=$(percent "$GOT_X" "$SENT_X")
+    py=$(percent "$GOT_Y" "$SENT_Y")
+    printf '%-8s %8s %9s %9s %9s %9s %8s %8s %14s\n' "$MODE" "jumps" "$SENT_X" "$GOT_X" "$SENT_Y" "$GOT_Y" \
+        "$px" "$py" "$OUTSIDE/$SAMPLES" >>"$REPORT"
+    tv_note "$MODE, jumps of 400,300: x $GOT_X of $SENT_X ($px%), y $GOT_Y of $SENT_Y ($py%), pointer outside $OUTSIDE of $SAMPLES samples"
+    if [ "$MODE" = raw ]; then
+        [ "$GOT_X" = "$SENT_X" ] && [ "$GOT_Y" = "$SENT_Y" ] ||
+            tv_fail "motion lost in jumps: x $GOT_X of $SENT_X, y $GOT_Y of $SENT_Y"
+        [ "$OUTSIDE" = 0 ] || tv_fail "the pointer left the window during play in jumps"
+    fi
     pl_quit_game
 done
 cat "$REPORT" >&2
