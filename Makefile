@@ -9,7 +9,7 @@ JOBS ?= $(shell nproc)
 BUILD_PACKAGES = g++ cmake pkg-config liballegro4-dev libaldmb1-dev libdumb1-dev \
 	libfreetype-dev fonts-dejavu-core libxi-dev
 TEST_PACKAGES = libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-apps x11-utils imagemagick \
-	clang-14 libclang-rt-14-dev valgrind
+	desktop-file-utils groff-base clang-14 libclang-rt-14-dev valgrind
 
 SUDO = $(if $(filter 0,$(shell id -u)),,sudo)
 
@@ -25,7 +25,7 @@ define install_packages
 	fi
 endef
 
-.PHONY: all play test deps test-deps configure build bench sheet clean fuzz soak
+.PHONY: all play test deps test-deps configure build bench bench-play screenshots sheet clean fuzz soak
 
 all: build
 
@@ -52,10 +52,28 @@ test: test-deps configure
 	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# Every bench_* binary, under an Xvfb of their own (about three minutes).
 bench: WITH_TESTS = ON
 bench: test-deps configure
 	cmake --build $(BUILD) -j $(JOBS)
-	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b || exit 1; done
+	bash bench/run.sh $(BUILD)
+
+# The measurements of the real game under Xvfb that take longer: start-up to
+# the first menu frame, mouse steering at three rates, and resident memory
+# over RSS_MINUTES (default 10) minutes of play.
+RSS_MINUTES ?= 10
+bench-play: WITH_TESTS = ON
+bench-play: test-deps configure
+	cmake --build $(BUILD) -j $(JOBS)
+	TARNAVEL_BUILD_DIR=$(BUILD) bash bench/startup.sh
+	TARNAVEL_BUILD_DIR=$(BUILD) STEERING_COMPARE=1 bash tests/e2e/test_steering.sh
+	TARNAVEL_BUILD_DIR=$(BUILD) RSS_MINUTES=$(RSS_MINUTES) bash bench/rss.sh
+
+# The README's pictures in docs/, taken from the game under Xvfb.
+screenshots: WITH_TESTS = ON
+screenshots: test-deps configure
+	cmake --build $(BUILD) -j $(JOBS) --target tarnavel rundir tarnavel_pilot
+	TARNAVEL_BUILD_DIR=$(BUILD) bash tests/e2e/screenshots.sh docs
 
 # The reliability checks at length, each sanitizer tree in its own build
 # directory beside the plain build. FUZZ_SECONDS per fuzz target.

@@ -11,7 +11,18 @@ prefix=$(dirname "$here")
 datadir="$prefix/@TARNAVEL_REL_DATADIR@"
 game="$prefix/@TARNAVEL_REL_GAMEDIR@/tarnavel"
 
-userdir="${XDG_DATA_HOME:-$HOME/.local/share}/tarnavel"
+# A relative XDG_DATA_HOME is invalid and ignored, as the XDG base directory
+# rules ask.
+case "${XDG_DATA_HOME:-}" in
+    /*) userdir="$XDG_DATA_HOME/tarnavel" ;;
+    *)
+        if [ -z "${HOME:-}" ]; then
+            echo "tarnavel: neither HOME nor XDG_DATA_HOME is set" >&2
+            exit 1
+        fi
+        userdir="$HOME/.local/share/tarnavel"
+        ;;
+esac
 mkdir -p "$userdir"
 for f in sprites.dat explosion.dat misc.dat sfx.dat; do
     ln -sfn "$datadir/$f" "$userdir/$f"

@@ -2,6 +2,7 @@
 
 #include "shell/al.h"
 #include "shell/raw_mouse.h"
+#include "shell/seam_log.h"
 
 #include <cstdlib>
 #include <string>
@@ -54,9 +55,12 @@ const Seam allegroSeam = {
 
 Seam seam = allegroSeam;
 
-void startSeam()
+namespace {
+
+// Raw motion where the X server offers it, unless TARNAVEL_MICKEYS=allegro
+// asks for Allegro's own mickeys (for comparison).
+void chooseMickeys()
 {
-    // TARNAVEL_MICKEYS=allegro keeps Allegro's own mickeys (for comparison).
     const char* choice = getenv("TARNAVEL_MICKEYS");
     if (choice && std::string(choice) == "allegro")
         return;
@@ -66,4 +70,14 @@ void startSeam()
     seam.mouseMickeys = rawMouseMickeys;
     seam.mouseX = rawMouseX;
     seam.mouseY = rawMouseY;
+}
+
+} // namespace
+
+void startSeam()
+{
+    chooseMickeys();
+    const char* logPath = getenv("TARNAVEL_SEAM_LOG");
+    if (logPath && *logPath)
+        startSeamLog(logPath);
 }

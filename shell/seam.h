@@ -37,5 +37,6 @@ extern Seam seam;
 extern const Seam allegroSeam;
 
 // Set-up for play: called by the shell once the mouse and the window exist.
-// Where the X server offers raw motion it replaces Allegro's mickeys.
+// Where the X server offers raw motion it replaces Allegro's mickeys; with
+// TARNAVEL_SEAM_LOG set, the calls are also recorded (shell/seam_log.h).
 void startSeam();

@@ -1,0 +1,13 @@
+# Runs every benchmark binary of a build (bench_*) under an Xvfb of its own,
+# since some of them put the game on a real window. Usage: run.sh BUILD_DIR
+BUILD_DIR=${1:-build}
+export TARNAVEL_BUILD_DIR=$BUILD_DIR
+source "$(dirname "$0")/../tests/e2e/harness.sh"
+tv_start_x
+status=0
+for b in "$BUILD_DIR"/bench/bench_*; do
+    [ -x "$b" ] || continue
+    echo "== $b"
+    "$b" || { echo "FAILED: $b"; status=1; }
+done
+exit $status

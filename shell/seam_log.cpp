@@ -1,0 +1,130 @@
+#include "shell/seam_log.h"
+
+#include "shell/al.h"
+#include "shell/seam.h"
+
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+FILE* logFile = nullptr;
+Seam inner;           // the table that does the work
+bool steering = false;
+bool pointing = false;
+bool presented = false;
+int lastX, lastY, lastW, lastH;
+
+// Starts a line with its event name and the time.
+void stamp(const char* event)
+{
+    timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    fprintf(logFile, "%s %lld.%06ld", event, static_cast<long long>(now.tv_sec), now.tv_nsec / 1000);
+}
+
+void endLine()
+{
+    fputc('\n', logFile);
+    fflush(logFile);
+}
+
+void loggedMickeys(int* mx, int* my)
+{
+    inner.mouseMickeys(mx, my);
+    if (!logFile)
+        return;
+    if (!steering) {
+        steering = true;
+        pointing = false;
+        stamp("steer");
+        endLine();
+    }
+    if (*mx != 0 || *my != 0) {
+        stamp("mickeys");
+        fprintf(logFile, " %d %d", *mx, *my);
+        endLine();
+    }
+}
+
+void notePointer()
+{
+    if (!logFile || pointing)
+        return;
+    pointing = true;
+    steering = false;
+    stamp("point");
+    endLine();
+}
+
+int loggedMouseX()
+{
+    const int x = inner.mouseX();
+    notePointer();
+    return x;
+}
+
+int loggedMouseY()
+{
+    const int y = inner.mouseY();
+    notePointer();
+    return y;
+}
+
+void loggedPresent(BITMAP* picture, int x, int y)
+{
+    inner.present(picture, x, y);
+    if (!logFile)
+        return;
+    if (!presented || x != lastX || y != lastY || picture->w != lastW || picture->h != lastH) {
+        presented = true;
+        lastX = x;
+        lastY = y;
+        lastW = picture->w;
+        lastH = picture->h;
+        stamp("present");
+        fprintf(logFile, " %d %d %d %d", x, y, lastW, lastH);
+        endLine();
+    }
+}
+
+void loggedClearScreen(int color)
+{
+    inner.clearScreen(color);
+    if (!logFile)
+        return;
+    stamp("clear");
+    endLine();
+}
+
+} // namespace
+
+bool startSeamLog(const char* path)
+{
+    FILE* file = fopen(path, "w");
+    if (!file)
+        return false;
+    stopSeamLog();
+    logFile = file;
+    steering = pointing = presented = false;
+    inner = seam;
+    seam.mouseMickeys = loggedMickeys;
+    seam.mouseX = loggedMouseX;
+    seam.mouseY = loggedMouseY;
+    seam.present = loggedPresent;
+    seam.clearScreen = loggedClearScreen;
+    return true;
+}
+
+void stopSeamLog()
+{
+    if (!logFile)
+        return;
+    fclose(logFile);
+    logFile = nullptr;
+    seam.mouseMickeys = inner.mouseMickeys;
+    seam.mouseX = inner.mouseX;
+    seam.mouseY = inner.mouseY;
+    seam.present = inner.present;
+    seam.clearScreen = inner.clearScreen;
+}
