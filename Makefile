@@ -90,6 +90,7 @@ fuzz: test-deps
 # reaching wave 40 at least.
 SOAK_STEPS ?= 10000000
 SOAK_SEED ?= 1
+soak: WITH_TESTS = ON
 soak: test-deps configure
 	cmake --build $(BUILD) -j $(JOBS) --target rundir
 	JOBS=$(JOBS) $(RELIABILITY)/build_tree.sh address $(BUILD)/asan
