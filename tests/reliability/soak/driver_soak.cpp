@@ -267,7 +267,13 @@ int main(int argc, char** argv)
         return 2;
     }
     const long steps = atol(argv[1]);
-    const std::string dataDir = argv[2];
+    char* resolved = realpath(argv[2], nullptr);
+    if (!resolved) {
+        perror(argv[2]);
+        return 2;
+    }
+    const std::string dataDir = resolved; // the links below point here from elsewhere
+    free(resolved);
     const unsigned seed = argc > 3 ? static_cast<unsigned>(atol(argv[3])) : 1;
     const int minWave = argc > 4 ? atoi(argv[4]) : 0;
     noise.seed(seed);
