@@ -305,6 +305,8 @@ int main(int argc, char** argv)
     size_t heapEarly = 0, heapLate = 0;
     const long earlyEnd = steps / 5;
     bool marathon = false;
+    int stallWave = -1;
+    long stallSince = 0, stalledGames = 0;
     int lastWave = 0, crowdedWaves = 0, firstCrowded = 0;
     long hazardsMissing = 0;
     std::string residentSeries;
@@ -344,15 +346,26 @@ int main(int argc, char** argv)
                     heapLate = std::max(heapLate, heap);
             }
         }
-        if (game->player->lives < 0 || (marathon && game->wave >= 100)) {
+        // A game whose wave has not changed for 100,000 steps (a stuck
+        // autopilot, or a sensitivity that leaves the ship standing) ends as
+        // if Escape were held.
+        if (game->wave != stallWave) {
+            stallWave = game->wave;
+            stallSince = stepCount;
+        }
+        const bool stalled = stepCount - stallSince > 100000;
+        stalledGames += stalled;
+        if (game->player->lives < 0 || (marathon && game->wave >= 100) || stalled) {
             queueName();
             game->gameOver();
             ++games;
             marathon = games % 2 == 1;
-            mouseSens = sensitivities[games % (sizeof sensitivities / sizeof sensitivities[0])];
+            // Marathons need a ship that steers.
+            mouseSens = marathon ? 1.0f : sensitivities[games % (sizeof sensitivities / sizeof sensitivities[0])];
             soundOn = games % 3 != 2;
             game->startGame();
             lastWave = 0;
+            stallWave = -1;
             continue;
         }
         if (stepCount % 7 == 0) {
@@ -363,9 +376,9 @@ int main(int argc, char** argv)
     }
     peakKb = std::max(peakKb, residentKb());
 
-    printf("soak: %ld logic steps, %ld frames drawn, %ld games over, highest wave %d "
+    printf("soak: %ld logic steps, %ld frames drawn, %ld games over (%ld ended as stalled), highest wave %d "
            "(plain games %d), %ld sounds, peak resident %ld MB, live heap %zu KB early, %zu KB late\n",
-           stepCount, drawn, games, maxWave, maxPlainWave, sounds, peakKb / 1024, heapEarly / 1024,
+           stepCount, drawn, games, stalledGames, maxWave, maxPlainWave, sounds, peakKb / 1024, heapEarly / 1024,
            heapLate / 1024);
     printf("soak: %d waves set up without all their hazards (%ld hazards left out), the first at wave %d\n",
            crowdedWaves, hazardsMissing, firstCrowded);
