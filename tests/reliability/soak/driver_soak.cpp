@@ -9,7 +9,8 @@
 // fires special weapons, and random noise is added to every input. Games
 // alternate: a plain game runs until its last life is gone (game over and the
 // name entry run as in play), a marathon game has its lives topped up so that
-// it reaches the high waves, where hazard placement must give up on places.
+// it reaches the high waves (up to 100), where hazard placement has the least
+// room and the field holds the most objects.
 // The wave-completed screen runs as in the game: this seam's present and
 // rest advance the virtual clock that feeds it.
 //
@@ -263,7 +264,7 @@ const float sensitivities[] = {1.0f, 0.5f, 2.0f, 1.0f, 0.1f, 7.5f, -1.0f, 0.0f, 
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        fprintf(stderr, "usage: soak STEPS DATA_DIR [SEED]\n");
+        fprintf(stderr, "usage: soak STEPS DATA_DIR [SEED [MIN_WAVE]]\n");
         return 2;
     }
     const long steps = atol(argv[1]);
