@@ -76,4 +76,8 @@ Running menus... Done!
 Freeing memory... Done!
 Shutting down."
 me_decode "$TV_RUN/highscores.tav" "$TV_TMP/table.txt"
-tv_assert_file_bytes "$TV_TMP/table.txt" 'Ada 500\r\nBo 400\r\nCy 300\r\nDi 200\r\nZed 0\r\n'
+# A collectable may lie where the ship starts and be taken before Escape
+# lands, so the new row holds 0 or a few collectables' worth of points.
+grep -Pzq '\AAda 500\r\nBo 400\r\nCy 300\r\nDi 200\r\nZed (0|[1-9]0)\r\n\z' "$TV_TMP/table.txt" ||
+    tv_fail "table written at Exit: $(od -c "$TV_TMP/table.txt" | head -5)"
+
