@@ -15,6 +15,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -63,6 +64,17 @@ inline void enterScratchDir()
         exit(2);
     }
     atexit(removeScratchDir);
+}
+
+// Allegro without a display: memory bitmaps at 32 bits, datafile bitmaps
+// converted as they load. Returns false when Allegro cannot start.
+inline bool startHeadless()
+{
+    if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0)
+        return false;
+    set_color_depth(32);
+    set_color_conversion(COLORCONV_TOTAL);
+    return true;
 }
 
 // No input, no sound, no waiting. present is the caller's choice: the real

@@ -9,39 +9,20 @@
 #include "shell/al.h"
 #include "shell/globals.h"
 #include "shell/seam.h"
+#include "bench/bench_support.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <unistd.h>
 
-namespace fs = std::filesystem;
 
 namespace {
 
-void noMickeys(int* mx, int* my) { *mx = *my = 0; }
-int noButtons() { return 0; }
-int noPointer() { return 0; }
-bool noKey(int) { return false; }
-bool noKeyWaiting() { return false; }
-int noReadKey() { return 0; }
-void noClearKeys() {}
-void noPlay(SAMPLE*, int, int, int) {}
-int noVoice(SAMPLE*) { return -1; }
-void noPriority(int, int) {}
-void noVoiceCall(int) {}
+// Each presented frame owes many steps, so blocking screens end at once.
 void presentPaysTheClock(BITMAP*, int, int) { speedCounter += 1000; }
-void noClearScreen(int) {}
-void noRest(unsigned int) {}
-
-const Seam silentSeam = {
-    noMickeys, noButtons, noPointer, noPointer, noKey, noKeyWaiting, noReadKey, noClearKeys,
-    noPlay, noVoice, noPriority, noVoiceCall, noVoiceCall,
-    presentPaysTheClock, noClearScreen, noRest,
-};
 
 // One game object for every benchmark, built in a scratch directory.
 MainGameClass* game = nullptr;
@@ -103,33 +84,15 @@ BENCHMARK(BM_NextWave)->Arg(2)->Arg(30)->Arg(600)->Unit(benchmark::kMillisecond)
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0)
+    if (!bench::startHeadless())
         return 2;
-    set_color_depth(32);
-    set_color_conversion(COLORCONV_TOTAL);
-    seam = silentSeam;
+    seam = bench::quietSeam(presentPaysTheClock);
     soundOn = true;
-
-    const fs::path previous = fs::current_path();
-    char pattern[] = "/tmp/tarnavel_bench_XXXXXX";
-    if (!mkdtemp(pattern))
-        return 2;
-    const fs::path scratch = pattern;
-    for (const char* name : {"sprites.dat", "explosion.dat", "misc.dat", "sfx.dat"}) {
-        const fs::path source = fs::path(TARNAVEL_DATA_DIR) / name;
-        if (!fs::exists(source)) {
-            fprintf(stderr, "%s is missing: build the datafiles first\n", source.c_str());
-            return 2;
-        }
-        fs::create_symlink(source, scratch / name);
-    }
-    fs::current_path(scratch);
+    bench::enterScratchDir();
     game = new MainGameClass();
 
     benchmark::RunSpecifiedBenchmarks();
 
     delete game;
-    fs::current_path(previous);
-    fs::remove_all(scratch);
     return 0;
 }

@@ -186,10 +186,8 @@ BENCHMARK(BM_LogicStep)->Arg(10)->Arg(100)->Arg(1000)->UseManualTime()->Unit(ben
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0)
+    if (!bench::startHeadless())
         return 2;
-    set_color_depth(32);
-    set_color_conversion(COLORCONV_TOTAL);
     bench::enterScratchDir();
     seam = bench::quietSeam(bench::noPresent);
     soundOn = true;
