@@ -25,6 +25,7 @@ reliability_tree(thread ${CMAKE_BINARY_DIR}/tsan)
 add_test(NAME reliability.timer_threads
   COMMAND bash ${RELIABILITY_DIR}/threads/run_timer_threads.sh ${CMAKE_BINARY_DIR}/tsan 5)
 set_tests_properties(reliability.timer_threads PROPERTIES
+  RESOURCE_LOCK xserver
   FIXTURES_REQUIRED tree_thread LABELS reliability TIMEOUT 120)
 
 # The whole game under AddressSanitizer and UBSan.
