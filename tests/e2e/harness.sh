@@ -213,10 +213,17 @@ tv_start_x()
                 tv_before "$until" || tv_fail "Xvfb :$n does not answer"
                 sleep 0.1
             done
-            TV_ROOT=$(xdotool search --maxdepth 0 --name '' | head -n 1)
-            read -r TV_SCREEN_W TV_SCREEN_H < <(xdotool getdisplaygeometry)
-            tv_note "Xvfb on :$n"
-            return 0
+            # A server seen to answer once and then go within the first
+            # second has happened under a full test run: look again, and
+            # take another number if it went.
+            sleep 0.5
+            if tv_alive "$TV_XVFB_PID" && xdotool getdisplaygeometry >/dev/null 2>&1; then
+                TV_ROOT=$(xdotool search --maxdepth 0 --name '' | head -n 1)
+                read -r TV_SCREEN_W TV_SCREEN_H < <(xdotool getdisplaygeometry)
+                tv_note "Xvfb on :$n"
+                return 0
+            fi
+            tv_note "Xvfb on :$n went away at once: $(tail -n 3 "$TV_TMP/xvfb.log" | tr '\n' ' ')"
         fi
         tv_end_process "$TV_XVFB_PID"
         TV_XVFB_PID=""
