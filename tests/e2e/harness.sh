@@ -118,6 +118,14 @@ tv_fail()
             printf '\n' >&2
         fi
     done
+    # The X server's state tells a game that could not start from one
+    # whose display went away.
+    if [ -n "${TV_XVFB_PID:-}" ]; then
+        tv_alive "$TV_XVFB_PID" && printf -- '--- Xvfb %s still runs\n' "$TV_XVFB_PID" >&2 ||
+            printf -- '--- Xvfb %s has ended\n' "$TV_XVFB_PID" >&2
+        [ -s "$TV_TMP/xvfb.log" ] && tail -n 20 "$TV_TMP/xvfb.log" >&2
+        ls -la /tmp/.X11-unix/ >&2 2>/dev/null
+    fi
     exit 1
 }
 
