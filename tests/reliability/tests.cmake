@@ -18,7 +18,7 @@ foreach(name settings datafile highscores)
   add_test(NAME reliability.fuzz_${name}
     COMMAND bash ${RELIABILITY_DIR}/fuzz/run_fuzz.sh ${CMAKE_BINARY_DIR}/fuzz ${name} 10 2000000)
   set_tests_properties(reliability.fuzz_${name} PROPERTIES
-    FIXTURES_REQUIRED tree_fuzz LABELS reliability TIMEOUT 120)
+    FIXTURES_REQUIRED tree_fuzz LABELS reliability TIMEOUT 120 RESOURCE_LOCK heavy)
 endforeach()
 
 reliability_tree(thread ${CMAKE_BINARY_DIR}/tsan)
@@ -33,8 +33,10 @@ reliability_tree(address ${CMAKE_BINARY_DIR}/asan)
 set(SANITIZER_ENV "ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
 add_test(NAME reliability.torn_save COMMAND ${CMAKE_BINARY_DIR}/asan/torn_save 1000)
 set_tests_properties(reliability.torn_save PROPERTIES
-  FIXTURES_REQUIRED tree_address LABELS reliability TIMEOUT 300 ENVIRONMENT "${SANITIZER_ENV}")
+  FIXTURES_REQUIRED tree_address LABELS reliability TIMEOUT 300 ENVIRONMENT "${SANITIZER_ENV}"
+  RESOURCE_LOCK heavy)
 add_test(NAME reliability.soak
   COMMAND ${CMAKE_BINARY_DIR}/asan/soak 400000 ${TARNAVEL_DATA_DIR} 1 40)
 set_tests_properties(reliability.soak PROPERTIES
-  FIXTURES_REQUIRED tree_address LABELS reliability TIMEOUT 600 ENVIRONMENT "${SANITIZER_ENV}")
+  FIXTURES_REQUIRED tree_address LABELS reliability TIMEOUT 600 ENVIRONMENT "${SANITIZER_ENV}"
+  RESOURCE_LOCK heavy)
