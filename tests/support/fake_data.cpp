@@ -85,7 +85,7 @@ SAMPLE* makeFakeSample(int length, int seed)
     return sample;
 }
 
-FakeBitmapSpec defaultFakeBitmap(const CatalogueFile& file, int index)
+FakeBitmapLayout defaultFakeBitmap(const CatalogueFile& file, int index)
 {
     if (isFile(file, spritesCatalogue)) {
         if (index >= SPR_ENEMY_FIRST && index < SPR_HAZARD_LEFT) {
@@ -144,8 +144,8 @@ FakeDatafile::FakeDatafile(const CatalogueFile& file) : file(file)
             entry.dat = makeFakeSample(32 + index, index);
             entry.size = 32 + index;
         } else {
-            const FakeBitmapSpec spec = defaultFakeBitmap(file, index);
-            entry.dat = makeFakeBitmap(spec.w, spec.h, spec.shape, fakeColor(file, index));
+            const FakeBitmapLayout layout = defaultFakeBitmap(file, index);
+            entry.dat = makeFakeBitmap(layout.w, layout.h, layout.shape, fakeColor(file, index));
             entry.size = 0;
         }
     }

@@ -28,7 +28,7 @@ enum class FakeShape {
     Empty,   // nothing: all mask colour
 };
 
-struct FakeBitmapSpec {
+struct FakeBitmapLayout {
     int w;
     int h;
     FakeShape shape;
@@ -48,7 +48,7 @@ SAMPLE* makeFakeSample(int length, int seed);
 
 // The size and shape that a fake file gives object `index` unless told
 // otherwise: plausible game sizes, odd where integer halves matter.
-FakeBitmapSpec defaultFakeBitmap(const CatalogueFile& file, int index);
+FakeBitmapLayout defaultFakeBitmap(const CatalogueFile& file, int index);
 
 // Where a colour landed on a picture: the bounding box of every pixel of
 // exactly that colour ({0, 0, 0, 0} when there is none). With the unique

@@ -271,9 +271,9 @@ TEST(FakeData, FollowsTheCatalogueWithAColourOfItsOwnForEveryPicture)
             const int colour = fakeColor(*catalogue, i);
             colours.insert(colour);
             EXPECT_NE(bitmap_mask_color(fake->bitmap(i)), colour);
-            const FakeBitmapSpec spec = defaultFakeBitmap(*catalogue, i);
-            EXPECT_EQ(spec.w, fake->bitmap(i)->w);
-            EXPECT_EQ(spec.h, fake->bitmap(i)->h);
+            const FakeBitmapLayout layout = defaultFakeBitmap(*catalogue, i);
+            EXPECT_EQ(layout.w, fake->bitmap(i)->w);
+            EXPECT_EQ(layout.h, fake->bitmap(i)->h);
         }
     }
     EXPECT_EQ(static_cast<size_t>(pictures), colours.size());
