@@ -25,7 +25,7 @@ define install_packages
 	fi
 endef
 
-.PHONY: all play test deps test-deps configure build bench bench-play screenshots sheet clean fuzz soak
+.PHONY: all play test deps test-deps configure build bench bench-play screenshots sheet clean fuzz soak mutants
 
 all: build
 
@@ -100,6 +100,13 @@ soak: test-deps configure
 sheet: deps configure
 	cmake --build $(BUILD) -j $(JOBS) --target rundir tarnavel_sheet
 	$(BUILD)/tools/tarnavel_sheet $(BUILD)/data $(BUILD)/contact-sheet.png
+
+# The mutation run: each fault of tools/mutants.txt planted in a scratch copy
+# (build-mutants/), rebuilt and tested; prints killed / survived and the rate.
+# MUTANTS_ONLY=TEXT keeps the faults whose file or description holds TEXT.
+mutants: test-deps
+	$(call install_packages,python3)
+	python3 tools/mutants.py --only "$(MUTANTS_ONLY)"
 
 clean:
 	rm -rf $(BUILD)
