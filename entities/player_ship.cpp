@@ -2,9 +2,9 @@
 
 #include "entities/object.h"
 #include "entities/sound.h"
-#include "game/catalogue.h"
 #include "pmask/pmask.h"
 #include "shell/al.h"
+#include "shell/catalogue.h"
 #include "shell/globals.h"
 #include "shell/seam.h"
 

@@ -3,10 +3,10 @@
 #include "entities/enemy.h"
 #include "entities/object.h"
 #include "entities/player_ship.h"
-#include "game/catalogue.h"
 #include "gui/gui_button.h"
 #include "highscores/highscore_manager.h"
 #include "shell/al.h"
+#include "shell/catalogue.h"
 #include "shell/globals.h"
 #include "shell/graphics.h"
 

@@ -1,11 +1,11 @@
 // The title menu: background, scrolling welcome line, high-score table and
 // the four buttons. Returns the chosen MenuChoice code to the shell.
-#include "game/catalogue.h"
 #include "game/main_game.h"
 #include "gui/gui_button.h"
 #include "gui/menu_parts.h"
 #include "highscores/highscore_manager.h"
 #include "shell/al.h"
+#include "shell/catalogue.h"
 #include "shell/globals.h"
 #include "shell/seam.h"
 

@@ -1,16 +1,17 @@
 // The credits, the instructions picture and the start-up intro.
-#include "game/catalogue.h"
 #include "game/main_game.h"
 #include "gui/gui_button.h"
 #include "gui/menu_parts.h"
 #include "shell/al.h"
+#include "shell/catalogue.h"
 #include "shell/globals.h"
 #include "shell/seam.h"
+#include "shell/version.h"
 
 namespace {
 
 const char* const creditLines[] = {
-    "Tarnavel v 1.1",
+    "Tarnavel v " TARNAVEL_VERSION,
     "by Ostrevane",
     "",
     "Programming: Brannock",

@@ -5,6 +5,7 @@
 #include "shell/graphics.h"
 #include "shell/seam.h"
 #include "shell/settings.h"
+#include "shell/version.h"
 
 #include <aldumb.h>
 
@@ -44,7 +45,7 @@ int main()
         errorMessage("Unable to find a two-button mouse.");
     install_timer();
     install_sound(DIGI_AUTODETECT, MIDI_NONE, nullptr);
-    set_window_title("Tarnavel v 1.1");
+    set_window_title("Tarnavel v " TARNAVEL_VERSION);
     setGraphicsMode(settings.windowed, settings.colorDepth);
     set_color_conversion(COLORCONV_TOTAL);
     text_mode(-1);

@@ -1,8 +1,8 @@
 // explosion.dat: two sequences of 13 frames. The fireball swells from a white
 // flash to a ragged orange ball and breaks up into embers and smoke; the
 // ship's break-up scatters hull plates and sparks behind a shock ring.
+#include "shell/catalogue.h"
 #include "tools/art_common.h"
-#include "game/catalogue.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 // misc.dat: the menu buttons, the pointer, the instructions page, the logo,
 // the menu background and the two fonts.
+#include "shell/catalogue.h"
 #include "tools/art_common.h"
-#include "game/catalogue.h"
 
 #include <cmath>
 #include <sstream>

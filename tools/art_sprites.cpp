@@ -1,8 +1,8 @@
 // sprites.dat: the ship, its shots, the seven enemy kinds, the field objects
 // and the status line. One style throughout: bevelled metal lit from the top
 // left, glossy orbs for things to take, glowing accents for lights and energy.
+#include "shell/catalogue.h"
 #include "tools/art_common.h"
-#include "game/catalogue.h"
 
 #include <cmath>
 

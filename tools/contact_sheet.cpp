@@ -3,8 +3,9 @@
 // menu drawn the way the game draws them.
 //
 //   tarnavel_sheet DATA_DIR OUTPUT.png
-#include "game/catalogue.h"
 #include "shell/al.h"
+#include "shell/catalogue.h"
+#include "shell/version.h"
 #include "tools/png_writer.h"
 
 #include <algorithm>
@@ -194,7 +195,7 @@ void menuMockup(Sheet& s, DATAFILE* misc, bool credits)
         textout_centre_ex(f, large, captions[i], bx + b->w / 2, by + b->h / 2 - text_height(large) / 2, makecol(200, 200, 200), -1);
     }
     if (credits) {
-        const char* lines[9] = {"Tarnavel v 1.1", "by Ostrevane", "", "Programming: Brannock", "", "Graphics: Brannock", "", "Sound effects: Brannock", ""};
+        const char* lines[9] = {"Tarnavel v " TARNAVEL_VERSION, "by Ostrevane", "", "Programming: Brannock", "", "Graphics: Brannock", "", "Sound effects: Brannock", ""};
         for (int i = 0; i < 9; ++i)
             textout_centre_ex(f, small, lines[i], 270 + 125, 300 + 15 * i, makecol(255, 255, 255), -1);
     }

@@ -4,8 +4,8 @@
 // back through Allegro and checks it against the game's catalogue.
 //
 //   tarnavel_datagen OUTPUT_DIR
-#include "game/catalogue.h"
 #include "shell/al.h"
+#include "shell/catalogue.h"
 #include "tools/assets.h"
 #include "tools/png_writer.h"
 

@@ -1,7 +1,7 @@
 // The nineteen sound effects, synthesised: oscillators with pitch sweeps,
 // filtered noise and envelopes, each peak-normalised below full scale.
+#include "shell/catalogue.h"
 #include "tools/assets.h"
-#include "game/catalogue.h"
 
 #include <cmath>
 #include <functional>

@@ -9,8 +9,8 @@
 // status 0 once play has given way to another screen after the pilot made
 // for the open exit; 1 when SECONDS pass first; 2 on a set-up failure.
 // Progress goes to stderr.
-#include "game/catalogue.h"
 #include "shell/al.h"
+#include "shell/catalogue.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>

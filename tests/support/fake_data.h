@@ -1,4 +1,4 @@
-// In-memory stand-ins for the four datafiles, laid out as game/catalogue.h
+// In-memory stand-ins for the four datafiles, laid out as shell/catalogue.h
 // says: every index holds an object of the type the game reads there
 // (memory bitmaps, small samples, Allegro's built-in font), and the array
 // ends with a DAT_END entry, so code under test takes them exactly as it
@@ -13,8 +13,8 @@
 // main sets 32 bits).
 #pragma once
 
-#include "game/catalogue.h"
 #include "shell/al.h"
+#include "shell/catalogue.h"
 
 #include <ostream>
 #include <vector>

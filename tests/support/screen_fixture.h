@@ -3,10 +3,10 @@
 // recording seam, and given scripted mouse input frame by frame.
 #pragma once
 
-#include "game/catalogue.h"
 #include "game/main_game.h"
 #include "gui/gui_button.h"
 #include "shell/al.h"
+#include "shell/catalogue.h"
 #include "support/test_seam.h"
 
 #include <gtest/gtest.h>

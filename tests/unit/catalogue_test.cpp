@@ -1,8 +1,8 @@
 // The load check: a datafile that is short or holds an object of the wrong
 // type at an index the game reads is refused with a message that names the
 // file and the object; the indices the game skips take any object.
-#include "game/catalogue.h"
 #include "shell/al.h"
+#include "shell/catalogue.h"
 
 #include <gtest/gtest.h>
 

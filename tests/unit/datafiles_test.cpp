@@ -2,8 +2,8 @@
 // catalogue with its type, pictures flush with where the game puts them,
 // hard transparent edges, fonts that fit their lines, sounds that fit their
 // events, and a generator that gives the same bytes on every run.
-#include "game/catalogue.h"
 #include "shell/al.h"
+#include "shell/catalogue.h"
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 #include "entities/enemy.h"
 #include "entities/object.h"
 #include "entities/player_ship.h"
-#include "game/catalogue.h"
 #include "pmask/pmask.h"
 #include "shell/al.h"
+#include "shell/catalogue.h"
 #include "shell/globals.h"
 #include "support/game_fixture.h"
 

@@ -14,7 +14,7 @@
 // terminator is caught by AddressSanitizer. The seeds sprites, explosion,
 // misc and sfx are the object lists of the generated datafiles as `dat -l`
 // shows them.
-#include "game/catalogue.h"
+#include "shell/catalogue.h"
 
 #include <cstddef>
 #include <cstdint>

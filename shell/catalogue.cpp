@@ -1,4 +1,4 @@
-#include "game/catalogue.h"
+#include "shell/catalogue.h"
 
 #include <cstdio>
 
