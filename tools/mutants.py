@@ -6,8 +6,9 @@ each fault of tools/mutants.txt: plants it, rebuilds, runs the unit tests
 and then the end-to-end tests (stopping at the first failure), and puts the
 file back. A fault is killed when the build succeeds and a test fails.
 
-Usage: mutants.py [--scratch DIR] [--only TEXT] [--check] [--jobs N]
+Usage: mutants.py [--scratch DIR] [--only TEXT] [--unit-only] [--check] [--jobs N]
   --only TEXT  only the faults whose file or description contains TEXT
+  --unit-only  only the unit tests (a quick look while working on them)
   --check      only checks that every fault applies to the sources
 """
 import argparse
@@ -74,8 +75,10 @@ def main():
     parser.add_argument("--scratch", default=os.path.join(ROOT, "build-mutants"))
     parser.add_argument("--only", default="")
     parser.add_argument("--check", action="store_true")
+    parser.add_argument("--unit-only", action="store_true")
     parser.add_argument("--jobs", default=str(os.cpu_count() or 2))
     args = parser.parse_args()
+    stages = STAGES[:1] if args.unit_only else STAGES
 
     faults = [f for f in read_faults(os.path.join(ROOT, "tools", "mutants.txt"))
               if args.only in f["file"] or args.only in f["what"]]
@@ -103,7 +106,7 @@ def main():
             "-DTARNAVEL_TESTS=ON", "-DTARNAVEL_BENCH=OFF"], ROOT, os.path.join(logs, "configure.log")) != 0 \
             or run(build_cmd, ROOT, os.path.join(logs, "build.log")) != 0:
         sys.exit(f"the unchanged tree does not build: see {logs}")
-    for i, stage in enumerate(STAGES):
+    for i, stage in enumerate(stages):
         log = os.path.join(logs, f"clean-{i}.log")
         if run(["ctest", "--output-on-failure", "--stop-on-failure"] + stage, build, log) != 0:
             sys.exit(f"the unchanged tree fails its tests: see {log}")
@@ -124,7 +127,7 @@ def main():
                 print(f"{label}: DOES NOT BUILD", flush=True)
                 continue
             verdict = None
-            for stage in STAGES:
+            for stage in stages:
                 if run(["ctest", "--output-on-failure", "--stop-on-failure", "--timeout", "300"] + stage,
                        build, log) != 0:
                     verdict = failed_test(log)
