@@ -19,7 +19,6 @@
 #   tv_pixel X Y                   TV_PIXEL="R,G,B" of the picture at X, Y
 #   tv_sum X Y W H [VAR]           TV_SUM (and VAR): checksum of that part of the picture
 #   tv_scan X Y W H EXPR           TV_COUNT pixels there with perl EXPR on $r, $g, $b true, TV_AT their mean
-#   tv_find FILE "W H" X Y W H     TV_AT="x y" where FILE (tv_region output) stands in that part, or ""
 #   tv_freeze / tv_thaw            reads see the picture as at tv_freeze / as it is
 #   tv_wait_sum X Y W H [!] SUM [SECS]  waits until that part's checksum is (with !, is not) SUM
 #   tv_count REGEX / tv_wait_seam REGEX [N] [SECS]  TV_COUNT: seam record lines matching / waits for N (1)
@@ -178,16 +177,6 @@ tv_scan()
             ++$k;
         }
         print $n, $n ? sprintf(" %d %d", $sx / $n, $sy / $n) : "", "\n"' "$1" "$2" "$3" "$5")
-}
-
-tv_find()
-{
-    TV_AT=$(tv_region "$3" "$4" "$5" "$6" | perl -e 'my ($f, $w, $h, $x0, $y0, $rw, $rh) = @ARGV; local $/;
-        open my $in, "<:raw", $f or die "$f: $!";
-        my ($t, $p) = (<$in>, <STDIN>);
-        for my $y (0 .. $rh - $h) { X: for my $x (0 .. $rw - $w) {
-            substr($p, 4 * (($y + $_) * $rw + $x), 4 * $w) eq substr($t, 4 * $w * $_, 4 * $w) or next X for 0 .. $h - 1;
-            print $x0 + $x, " ", $y0 + $y and exit } }' "$1" $2 "$3" "$4" "$5" "$6")
 }
 
 tv_freeze() { cp "$TV_TMP/fb/Xvfb_screen0" "$TV_TMP/frozen" && TV_FB=$TV_TMP/frozen; }
