@@ -61,8 +61,9 @@ tv_note "ship at $ship_x,$ship_y, shot at $shot_x,$shot_y"
 [ "$ship_x" -gt 335 ] && [ "$ship_y" -gt 262 ] || tv_fail "the ship did not move right and down"
 
 tv_note "Escape ends the game; a name for the table"
-# The game-over picture begins by clearing the screen.
+# The game-over picture clears the screen, then shows the prompt in white.
 tv_hold Escape tv_wait_seam '^clear ' 2
+tv_until 30 "the name prompt" eval 'tv_scan 0 331 640 14 "\$r + \$g + \$b == 765"; [ "$TV_COUNT" -gt 0 ]'
 # A key waiting behind the one read would end the entry: one at a time.
 for c in Z e d; do
     tv_sum 0 345 640 30
