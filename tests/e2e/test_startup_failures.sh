@@ -1,6 +1,6 @@
 # The start-up failures, each in a fresh run: the message on the terminal
 # (no xmessage on the PATH), status 1, nothing on stderr, and a log holding
-# exactly the lines done before the failure.
+# exactly the lines done before the failure. Last, a depth that works.
 source "$(dirname "$0")/harness.sh"
 
 # expect_stop LOG FMT [ARG...]: the game ended with status 1, printing FMT ARG...
@@ -43,3 +43,15 @@ for windowed in 1 0; do
     tv_start_game
     expect_stop "" 'Unable to set graphics mode\nUnsupported color depth\n'
 done
+
+# The same settings with a depth the display gives get past the mode: the
+# depth alone made the difference. 8 bits also takes the intro's path
+# without translucency.
+tv_note "Windowed 1, Color 8"
+tv_new_run "Windowed 1" "Color 8" "Sound 0"
+tv_start_game
+tv_wait_window
+tv_skip_intro
+tv_choose exit
+tv_wait_exit
+tv_assert_eq 0 "$TV_STATUS" "exit status"
