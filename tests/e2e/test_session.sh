@@ -52,10 +52,11 @@ shot='$r > 250 && $g > 215 && $b < 130'
 tv_choose play
 tv_until 30 "the ship at rest in the middle" eval 'tv_scan 320 240 32 32 "$ship"; [ "$TV_COUNT $TV_AT" = "6 335 262" ]'
 tv_mouse_rel 40 30
-tv_wait_seam '^mickeys '
+# 0.4 pixels a step: 25 steps on, the ship may shoot (it needs 21 since the start).
+tv_until 30 "the ship steered" eval 'tv_scan 320 240 200 150 "$ship"; [ "${TV_AT%% *}" -gt 345 ] 2>/dev/null'
 # A shot leaves the ship's middle at twice the ship's speed: it draws ahead.
-tv_press 1 tv_until 30 "a shot ahead of the ship" eval 'tv_freeze; tv_scan 300 220 240 180 "$ship"
-    read -r ship_x ship_y <<<"${TV_AT:-999 999}"; tv_scan 300 220 240 180 "$shot"; tv_thaw
+tv_press 1 tv_until 30 "a shot ahead of the ship" eval 'tv_freeze; tv_scan 320 240 200 150 "$ship"
+    read -r ship_x ship_y <<<"${TV_AT:-999 999}"; tv_scan 320 240 200 150 "$shot"; tv_thaw
     read -r shot_x shot_y <<<"${TV_AT:-0 0}"; [ "$shot_x" -gt $((ship_x + 8)) ] && [ "$shot_y" -gt $((ship_y + 4)) ]'
 tv_note "ship at $ship_x,$ship_y, shot at $shot_x,$shot_y"
 [ "$ship_x" -gt 335 ] && [ "$ship_y" -gt 262 ] || tv_fail "the ship did not move right and down"
