@@ -3,6 +3,7 @@
 BUILD_DIR=${1:-build}
 export TARNAVEL_BUILD_DIR=$BUILD_DIR
 source "$(dirname "$0")/../tests/e2e/harness.sh"
+TV_SCREEN=1024x768x24
 tv_start_x
 status=0
 for b in "$BUILD_DIR"/bench/bench_*; do

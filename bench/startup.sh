@@ -3,36 +3,27 @@
 # never reported to it, so Escape is pressed anew every 5 ms (released and
 # pressed again at once) from before the start until the menu shows: the
 # intro, which polls the key's state, sees it down within a few
-# milliseconds of its window taking keys. The start is
-# the moment a wrapper execs the game; the first menu frame is the first
-# full-screen picture in the seam record (TARNAVEL_SEAM_LOG), stamped as it
-# reaches the screen. STARTUP_RUNS (default 10) starts are made; the median
-# and the slowest are reported. Goal: under 150 ms.
+# milliseconds of its window taking keys. The start is the moment a wrapper
+# execs the game; the first menu frame is the first full-screen picture in
+# the seam record (TARNAVEL_SEAM_LOG), stamped as it reaches the screen.
+# STARTUP_RUNS (default 10) starts are made; the median and the slowest are
+# reported. Goal: under 150 ms.
 export TARNAVEL_BUILD_DIR=${TARNAVEL_BUILD_DIR:-build}
 source "$(dirname "$0")/../tests/e2e/harness.sh"
-source "$(dirname "$0")/../tests/e2e/play.sh"
 
 RUNS=${STARTUP_RUNS:-10}
-GAME=$TV_BIN
-WRAPPER=$TV_TMP/stamp-and-exec
+FULL='^present [0-9.]+ 0 0 640 480$'
 # Builtins only: the game's PATH holds nothing.
-cat >"$WRAPPER" <<'SCRIPT'
-#!/bin/bash
-echo "$EPOCHREALTIME" >"$TARNAVEL_T0_FILE"
-exec "$TARNAVEL_REAL_BIN"
-SCRIPT
-chmod +x "$WRAPPER"
+printf '#!/bin/bash\necho "$EPOCHREALTIME" >"$TARNAVEL_T0_FILE"\nexec "$@"\n' >"$TV_TMP/stamp-and-exec"
+chmod +x "$TV_TMP/stamp-and-exec"
+TV_WRAP=("$TV_TMP/stamp-and-exec")
 
 tv_start_x
 results=$TV_TMP/startup.txt
 : >"$results"
 for run in $(seq 1 "$RUNS"); do
-    tv_new_rundir
-    tv_add_datafiles
-    t0file=$TV_TMP/t0-$run
-    TV_BIN=$WRAPPER
-    TV_GAME_ENV=("TARNAVEL_T0_FILE=$t0file" "TARNAVEL_REAL_BIN=$GAME")
-    pl_log_on
+    tv_new_run
+    TV_GAME_ENV=("TARNAVEL_T0_FILE=$TV_TMP/t0-$run")
     # The window opens at the top left under the pointer, which gives it
     # the keyboard.
     xdotool mousemove 320 240
@@ -42,24 +33,24 @@ for run in $(seq 1 "$RUNS"); do
     tapper=$!
     sleep 0.1
     tv_start_game
-    pl_wait_line "$PL_FULL" 1 60
+    tv_wait_seam "$FULL" 1 60
     kill "$tapper" 2>/dev/null
     wait "$tapper" 2>/dev/null
     xdotool keyup Escape
-    t0=$(cat "$t0file")
-    t1=$(awk -v full="$PL_FULL" '$0 ~ full { print $2; exit }' "$TV_SEAM_LOG")
+    t0=$(cat "$TV_TMP/t0-$run")
+    t1=$(awk -v full="$FULL" '$0 ~ full { print $2; exit }' "$TV_SEAM")
     # The intro's grey screen: everything is loaded and built by then.
-    tc=$(awk '$1 == "clear" { print $2; exit }' "$TV_SEAM_LOG")
+    tc=$(awk '$1 == "clear" { print $2; exit }' "$TV_SEAM")
     # Pictures before the menu's are the intro's logo: the intro ran.
-    logo=$(awk -v full="$PL_FULL" '$0 ~ full { exit } $1 == "present" { n++ } END { print n + 0 }' "$TV_SEAM_LOG")
+    logo=$(awk -v full="$FULL" '$0 ~ full { exit } $1 == "present" { n++ } END { print n + 0 }' "$TV_SEAM")
     ms=$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.1f", (b - a) * 1000 }')
     ready=$(awk -v a="$t0" -v b="${tc:-$t1}" 'BEGIN { printf "%.1f", (b - a) * 1000 }')
     printf '%s %s %s\n' "$ms" "$logo" "$ready" >>"$results"
     tv_note "run $run: first menu frame after $ms ms, the intro's first picture after $ready ms (intro pictures before the menu: $logo)"
-    tv_wait_window 30
-    pl_wait_menu 30
-    pl_exit_from_menu
-    TV_BIN=$GAME
+    tv_wait_window
+    tv_menu
+    tv_choose exit
+    tv_wait_exit
 done
 sort -n -k3 "$results" | awk '{ r[NR] = $3 }
     END { printf "Start-up to the intro'"'"'s first picture (all loaded), %d runs: median %.1f ms, slowest %.1f ms\n",

@@ -1,619 +1,233 @@
-# End-to-end harness: the real game under Xvfb, driven with xdotool.
-#
-# Sourced by every tests/e2e/test_*.sh. A test looks like this:
-#
-#   source "$(dirname "$0")/harness.sh"
-#   tv_start_x
-#   tv_new_rundir                     # settings.ini "Windowed 1" "Sound 0"
-#   tv_add_datafiles                  # all four, copied from the build
-#   tv_start_game
-#   tv_wait_window
-#   tv_key_hold Escape
-#   tv_wait_exit 60
-#   tv_assert_status 0
-#
-# Environment (set by ctest): TARNAVEL_BIN, TARNAVEL_DATA_DIR,
-# TARNAVEL_SOURCE_DIR, TARNAVEL_BUILD_DIR. TV_KEEP=1 keeps the temporary
-# directory for a look after the test. Everything the harness starts is
-# stopped and everything it makes is removed when the test's shell exits,
-# pass or fail. Sourcing it sets nounset and pipefail.
-#
-# Contracts, one line each. Functions return only on success: a failure
-# calls tv_fail, which ends the test. Results go into TV_* variables, so that
-# no call needs a $(...) (where tv_fail would end only the subshell).
-#   tv_fail MSG...                 prints FAIL and the game's output, exits 1
-#   tv_note MSG...                 progress line on stderr
-#   tv_start_x                     Xvfb on a free :N (TV_XVFB_SCREEN, 1024x768x24), own cookie; DISPLAY, XAUTHORITY
-#   tv_new_rundir                  fresh working dir TV_RUN holding only settings.ini (Windowed 1, Sound 0)
-#                                  and a fresh HOME TV_HOME for the game (allegro.cfg: silent sound driver)
-#   tv_write_settings LINE...      settings.ini = the lines, each ended by "\n"
-#   tv_write_file NAME BYTES       file NAME in TV_RUN holding exactly BYTES (printf %s)
-#   tv_add_datafiles [NAME...]     copies datafiles (default: the four) from TARNAVEL_DATA_DIR into TV_RUN
-#   tv_allegro_cfg TEXT            replaces the allegro.cfg in TV_HOME that Allegro reads at start
-#   tv_start_game [--xmessage]     starts TV_BIN in TV_RUN in the background, clean environment plus
-#                                  TV_GAME_ENV; no xmessage on its PATH unless asked, so that fatal
-#                                  messages go to TV_STDOUT; sets TV_PID, TV_STDOUT, TV_STDERR
-#   tv_running                     status 0 while the game's process lives
-#   tv_wait_exit [SECS]            waits for the game to end; sets TV_STATUS; fails on time-out
-#   tv_stop_game                   ends the game (TERM, then KILL) if it still runs
-#   tv_wait_window [SECS]          waits until the game's mode shows; TV_WIN, TV_ORIGIN_X/Y (picture's
-#                                  top left on the screen), TV_FULLSCREEN (1 full screen, 0 window)
-#   tv_focus                       gives TV_WIN the keyboard focus (full screen: Allegro grabs it)
-#   tv_key_hold KEY [SECS]         keydown KEY, pause (default 0.15 s), keyup: seen by key[] polls
-#   tv_key_tap KEY...              tv_key_hold of each key in turn, a pause after each
-#   tv_type TEXT                   types TEXT key by key (for readkey), a pause between keys
-#   tv_mouse_to X Y                moves the pointer so that mouse_x, mouse_y read X, Y (picture coords)
-#   tv_mouse_rel DX DY             one relative pointer motion (mickeys)
-#   tv_mouse_press [BUTTON]        mousedown, 0.1 s, mouseup (1 left, 2 middle, 3 right)
-#   tv_mouse_hold BUTTON SECS      holds a mouse button down SECS seconds
-#   tv_screenshot FILE             PNG of the whole X screen into FILE
-#   tv_game_shot FILE              PNG of the game's 640x480 picture (at TV_ORIGIN_X/Y) into FILE
-#   tv_pixel FILE X Y              TV_PIXEL="R,G,B" (0..255) of the pixel at X,Y of an image file
-#   tv_screen_sum                  TV_SUM=checksum of the screen's pixels
-#   tv_wait_screen_change SUM [SECS]  waits until the screen's checksum differs from SUM; TV_SUM=new one
-#   tv_wait_pixel X Y R,G,B [TOL] [SECS]  waits until that screen pixel matches within TOL per channel
-#   tv_wait_file PATH [SECS]       waits until PATH exists
-#   tv_wait_output TEXT [SECS]     waits until the game's stdout or stderr contains TEXT
-#   tv_wait_message [SECS]         (--xmessage) waits for the game's xmessage; TV_MESSAGE=its exact text
-#   tv_dismiss_message             presses Return in the xmessage window; waits until it is gone
-#   tv_assert_status N             fails unless TV_STATUS is N
-#   tv_assert_file_bytes FILE FMT [ARG...]  fails unless FILE holds exactly printf FMT ARG... (byte for byte)
-#   tv_assert_stdout_bytes FMT [ARG...]     the same for the game's stdout
-#   tv_assert_stderr_bytes FMT [ARG...]     the same for the game's stderr
-#   tv_assert_eq EXPECTED ACTUAL WHAT       fails unless the two strings are equal
-#   tv_assert_no_file PATH         fails if PATH exists
-#   tv_alive PID                   status 0 while PID is a live process (not a zombie)
-#   tv_end_process PID             TERM, up to 5 s, then KILL
-#   tv_children PID                the pids of PID's children, one a line
-#   tv_cleanup                     (trap on EXIT) stops the game, its xmessage, Xvfb; removes TV_TMP
+# The real game under Xvfb, driven with xdotool; sourced by tests/e2e/test_*.sh and bench/*.sh.
+# A failure ends the script through tv_fail, so results go into TV_* variables, never through $(...).
+# At exit everything started is stopped and TV_TMP removed (TV_KEEP=1 keeps it, with failed.png).
+# Environment (from ctest): TARNAVEL_BIN, TARNAVEL_DATA_DIR, TARNAVEL_VERSION; else TARNAVEL_BUILD_DIR.
+# A wait's SECS defaults to TV_WAIT (30).
+#   tv_fail MSG / tv_note MSG      FAIL with the game's output and log, exit 1 / a progress line
+#   tv_until SECS WHAT CMD...      runs CMD until it succeeds; fails after SECS or once the game ends
+#   tv_start_x                     Xvfb on a free display (TV_SCREEN), own cookie; DISPLAY, XAUTHORITY
+#   tv_new_run [LINE...]           fresh TV_RUN: settings.ini (default "Windowed 1" "Sound 0"), the
+#                                  datafiles; fresh TV_HOME (silent sound driver); TV_GAME_ENV=()
+#   tv_start_game                  TV_WRAP... TV_BIN in TV_RUN, bare environment plus TV_GAME_ENV (NAME=value),
+#                                  no xmessage; TV_PID, TV_OUT, TV_ERR, TV_SEAM (the seam record)
+#   tv_wait_exit [SECS]            waits for the game's end; TV_STATUS
+#   tv_wait_window [SECS]          waits for the window titled TV_TITLE, focuses it; TV_WIN, TV_X, TV_Y
+#   tv_hold KEY CMD... / tv_press BUTTON CMD...  holds KEY / mouse BUTTON down while CMD (a wait) runs
+#   tv_key KEY / tv_type TEXT      a key, a text: for the key buffer (readkey)
+#   tv_mouse_to X Y / tv_mouse_rel DX DY   pointer to where mouse_x, mouse_y read X, Y / a relative motion
+#   tv_region X Y W H              prints that part of the picture: rows of pixels B, G, R, 0
+#   tv_pixel X Y                   TV_PIXEL="R,G,B" of the picture at X, Y
+#   tv_sum X Y W H [VAR]           TV_SUM (and VAR): checksum of that part of the picture
+#   tv_scan X Y W H EXPR           TV_COUNT pixels there with perl EXPR on $r, $g, $b true, TV_AT their mean
+#   tv_freeze / tv_thaw            reads see the picture as at tv_freeze / as it is
+#   tv_wait_sum X Y W H [!] SUM [SECS]  waits until that part's checksum is (with !, is not) SUM
+#   tv_count REGEX / tv_wait_seam REGEX [N] [SECS]  TV_COUNT: seam record lines matching / waits for N (1)
+#   tv_assert_eq WANT GOT WHAT     fails unless the strings are equal
+#   tv_assert_bytes FILE FMT [ARG...]  fails unless FILE holds exactly printf FMT ARG...
+#   tv_menu                        waits for the menu (a full picture, the pointer read last)
+#   tv_skip_intro                  waits for the intro, holds Escape until the menu shows
+#   tv_choose BUTTON               clicks play, instructions, credits or exit in the menu (exit: Back)
 
 set -u -o pipefail
 
-TV_BIN=${TARNAVEL_BIN:-${TARNAVEL_BUILD_DIR:-build}/tarnavel}
-TV_DATA_DIR=${TARNAVEL_DATA_DIR:-${TARNAVEL_BUILD_DIR:-build}/data}
-# The game runs in its own directory: make both paths absolute.
-[ -d "$(dirname "$TV_BIN")" ] && TV_BIN=$(cd "$(dirname "$TV_BIN")" && pwd)/$(basename "$TV_BIN")
-[ -d "$TV_DATA_DIR" ] && TV_DATA_DIR=$(cd "$TV_DATA_DIR" && pwd)
-TV_TITLE=${TV_TITLE:-"Tarnavel v 1.1"}
-TV_XVFB_SCREEN=${TV_XVFB_SCREEN:-1024x768x24}
-TV_DATAFILES=(sprites.dat explosion.dat misc.dat sfx.dat)
-# Extra "NAME=value" entries for the game's environment, set by a test.
-TV_GAME_ENV=()
-
+TV_BUILD=${TARNAVEL_BUILD_DIR:-build}
+TV_BIN=$(realpath "${TARNAVEL_BIN:-$TV_BUILD/tarnavel}")
+TV_DATA=$(realpath "${TARNAVEL_DATA_DIR:-$TV_BUILD/data}")
+TV_TITLE="Tarnavel v ${TARNAVEL_VERSION:-$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$TV_BUILD/CMakeCache.txt" 2>/dev/null)}"
+TV_SCREEN=${TV_SCREEN:-640x480x24}
+TV_WAIT=${TV_WAIT:-30}
 TV_TMP=$(mktemp -d "${TMPDIR:-/tmp}/tarnavel-e2e.XXXXXX")
-TV_XVFB_PID=""
-TV_PID=""
-TV_RUN=""
-TV_HOME=""
-TV_STDOUT=""
-TV_STDERR=""
-TV_STATUS=""
-TV_WIN=""
-TV_MESSAGE=""
-TV_RUNS=0
-TV_CFG_SUM=""
-TV_RC_FILE=""
-TV_LAUNCHER_PID=""
-TV_MESSAGE_PID=""
-TV_PIXEL=""
-TV_SUM=""
-TV_XAUTH=""
-TV_ROOT=""
-TV_SCREEN_W=0
-TV_SCREEN_H=0
-TV_ORIGIN_X=0
-TV_ORIGIN_Y=0
-TV_FULLSCREEN=0
+TV_WRAP=() TV_GAME_ENV=()
+TV_XVFB_PID="" TV_PID="" TV_RUN="" TV_HOME="" TV_OUT="" TV_ERR="" TV_SEAM="" TV_STATUS="" TV_RUNS=0
+TV_WIN="" TV_X=0 TV_Y=0 TV_FB="" TV_FB_AT=0 TV_FB_LINE=0 TV_PIXEL="" TV_SUM="" TV_COUNT=0 TV_AT=""
 
 tv_note() { printf '[e2e] %s\n' "$*" >&2; }
 
 tv_fail()
 {
     printf 'FAIL: %s\n' "$*" >&2
-    local f
-    for f in "$TV_STDOUT" "$TV_STDERR" "${TV_RUN:+$TV_RUN/Log.txt}"; do
-        if [ -n "$f" ] && [ -s "$f" ]; then
-            printf -- '--- %s:\n' "$f" >&2
-            head -c 4000 "$f" | cat -A >&2
-            printf '\n' >&2
-        fi
+    for f in "$TV_OUT" "$TV_ERR" "${TV_RUN:+$TV_RUN/Log.txt}"; do
+        [ -s "$f" ] && { printf -- '--- %s:\n' "$f"; head -c 2000 "$f" | cat -A; echo; } >&2
     done
-    # The X server's state tells a game that could not start from one
-    # whose display went away.
-    if [ -n "${TV_XVFB_PID:-}" ]; then
-        tv_alive "$TV_XVFB_PID" && printf -- '--- Xvfb %s still runs\n' "$TV_XVFB_PID" >&2 ||
-            printf -- '--- Xvfb %s has ended\n' "$TV_XVFB_PID" >&2
-        [ -s "$TV_TMP/xvfb.log" ] && tail -n 20 "$TV_TMP/xvfb.log" >&2
-        ls -la /tmp/.X11-unix/ >&2 2>/dev/null
-    fi
+    [ "${TV_KEEP:-0}" = 1 ] && [ -n "$TV_FB" ] && convert "xwd:$TV_FB" "$TV_TMP/failed.png"
     exit 1
-}
-
-# Seconds since the epoch with fractions, for deadlines.
-tv_now() { date +%s.%N; }
-tv_before() { awk -v a="$(tv_now)" -v b="$1" 'BEGIN { exit !(a < b) }'; }
-tv_deadline() { awk -v a="$(tv_now)" -v s="$1" 'BEGIN { printf "%.3f", a + s }'; }
-
-# Status 0 while PID is a live process (a zombie is not).
-tv_alive()
-{
-    local stat
-    stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
-    stat=${stat##*) }
-    [ "${stat%% *}" != Z ]
-}
-
-# TERM, up to 5 s to end, then KILL; returns once PID is gone.
-tv_end_process()
-{
-    kill "$1" 2>/dev/null || return 0
-    for _ in $(seq 1 50); do
-        tv_alive "$1" || return 0
-        sleep 0.1
-    done
-    kill -KILL "$1" 2>/dev/null || true
 }
 
 tv_cleanup()
 {
     local status=$?
-    set +e
-    trap - EXIT INT TERM
-    tv_stop_game
-    [ -n "$TV_XVFB_PID" ] && tv_end_process "$TV_XVFB_PID"
-    if [ "${TV_KEEP:-0}" = 1 ]; then
-        tv_note "kept $TV_TMP"
-    else
-        rm -rf "$TV_TMP"
-    fi
+    [ -n "$TV_PID" ] && kill -KILL "$TV_PID" 2>/dev/null
+    [ -n "$TV_XVFB_PID" ] && kill "$TV_XVFB_PID" 2>/dev/null && wait "$TV_XVFB_PID" 2>/dev/null
+    if [ "${TV_KEEP:-0}" = 1 ]; then tv_note "kept $TV_TMP"; else rm -rf "$TV_TMP"; fi
     exit "$status"
 }
 trap tv_cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-# The pids of PID's direct children, from /proc (no procps needed).
-tv_children()
+tv_until()
 {
-    local stat fields
-    for stat in /proc/[0-9]*/stat; do
-        fields=$(cat "$stat" 2>/dev/null) || continue
-        # After "pid (comm) ": state, then the parent's pid.
-        fields=${fields##*) }
-        fields=${fields#* }
-        if [ "${fields%% *}" = "$1" ]; then
-            stat=${stat#/proc/}
-            printf '%s\n' "${stat%/stat}"
-        fi
+    local _end=$((SECONDS + $1)) _secs=$1 _what=$2
+    shift 2
+    until "$@"; do
+        [ -z "$TV_PID" ] || tv_running || tv_fail "the game ended while waiting for $_what"
+        [ "$SECONDS" -le "$_end" ] || tv_fail "no $_what within $_secs s"
+        sleep 0.05
     done
 }
 
 tv_start_x()
 {
-    command -v Xvfb >/dev/null || tv_fail "Xvfb is not installed"
-    command -v xauth >/dev/null || tv_fail "xauth is not installed"
-    TV_XAUTH=$TV_TMP/Xauthority
-    : >"$TV_XAUTH"
-    local n
-    # Start from a number of our own, so that tests run side by side seldom
-    # race for the same display.
-    n=$((100 + $$ % 400))
-    for _ in $(seq 1 20); do
-        n=$((n + 1))
-        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        xauth -q -f "$TV_XAUTH" add ":$n" . "$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')"
-        # -displayfd: our server writes its number once it accepts clients.
-        # The socket alone could be another server's that took the number
-        # first, while ours is still on its way to dying.
-        : >"$TV_TMP/xvfb.ready"
-        Xvfb ":$n" -displayfd 3 -screen 0 "$TV_XVFB_SCREEN" -nolisten tcp -auth "$TV_XAUTH" \
-            >"$TV_TMP/xvfb.log" 2>&1 3>"$TV_TMP/xvfb.ready" &
-        TV_XVFB_PID=$!
-        local until
-        until=$(tv_deadline 30)
-        while tv_alive "$TV_XVFB_PID" && [ ! -s "$TV_TMP/xvfb.ready" ] && tv_before "$until"; do
-            sleep 0.05
-        done
-        if tv_alive "$TV_XVFB_PID" && [ -s "$TV_TMP/xvfb.ready" ]; then
-            export DISPLAY=":$n" XAUTHORITY="$TV_XAUTH"
-            until=$(tv_deadline 30)
-            while ! xdotool getdisplaygeometry >/dev/null 2>&1; do
-                tv_before "$until" || tv_fail "Xvfb :$n does not answer"
-                sleep 0.1
-            done
-            # A server seen to answer once and then go within the first
-            # second has happened under a full test run: look again, and
-            # take another number if it went.
-            sleep 0.5
-            if tv_alive "$TV_XVFB_PID" && xdotool getdisplaygeometry >/dev/null 2>&1; then
-                TV_ROOT=$(xdotool search --maxdepth 0 --name '' | head -n 1)
-                read -r TV_SCREEN_W TV_SCREEN_H < <(xdotool getdisplaygeometry)
-                tv_note "Xvfb on :$n"
-                return 0
-            fi
-            tv_note "Xvfb on :$n went away at once: $(tail -n 3 "$TV_TMP/xvfb.log" | tr '\n' ' ')"
-        fi
-        tv_end_process "$TV_XVFB_PID"
-        TV_XVFB_PID=""
-    done
-    cat "$TV_TMP/xvfb.log" >&2
-    tv_fail "no free display for Xvfb"
+    local cookie h
+    cookie=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
+    export XAUTHORITY=$TV_TMP/Xauthority
+    # The server takes every cookie of its file, a client the one of its display.
+    : >"$XAUTHORITY"
+    xauth add :0 . "$cookie" || tv_fail "xauth"
+    mkdir "$TV_TMP/fb"
+    # -noreset: no client leaving resets the server under a starting game;
+    # -r: no key repeats; -fbdir: the picture in a file, an XWD dump.
+    Xvfb -displayfd 3 -noreset -r -nolisten tcp -auth "$XAUTHORITY" -fbdir "$TV_TMP/fb" \
+        -screen 0 "$TV_SCREEN" 3>"$TV_TMP/display" >"$TV_TMP/xvfb.log" 2>&1 &
+    TV_XVFB_PID=$!
+    tv_until "$TV_WAIT" "display from Xvfb" eval '[ -s "$TV_TMP/display" ] ||
+        { kill -0 $TV_XVFB_PID || tv_fail "Xvfb ended: $(cat "$TV_TMP/xvfb.log")"; false; }'
+    export DISPLAY=:$(cat "$TV_TMP/display")
+    xauth add "$DISPLAY" . "$cookie" || tv_fail "xauth"
+    TV_FB=$TV_TMP/fb/Xvfb_screen0
+    read -ra h < <(od -An -tu4 --endian=big -N 80 -w80 "$TV_FB")
+    TV_FB_AT=$((h[0] + 12 * h[19])) TV_FB_LINE=${h[12]} # past the header and the colour map
 }
 
-tv_new_rundir()
+tv_new_run()
 {
     TV_RUNS=$((TV_RUNS + 1))
-    TV_RUN=$TV_TMP/run$TV_RUNS
-    TV_HOME=$TV_TMP/home$TV_RUNS
+    TV_RUN=$TV_TMP/run$TV_RUNS TV_HOME=$TV_TMP/home$TV_RUNS TV_GAME_ENV=()
     mkdir -p "$TV_RUN" "$TV_HOME" "$TV_TMP/nobin"
-    TV_STDOUT=""
-    TV_STDERR=""
-    TV_STATUS=""
-    TV_WIN=""
-    tv_write_settings "Windowed 1" "Sound 0"
-    # Allegro reads allegro.cfg beside the binary, then $HOME/allegro.cfg
-    # (or ~/.allegrorc), then /etc: the test's HOME is the place for ours.
-    # digi_card 0 is the silent driver, so no ALSA probing noise on stderr.
-    tv_allegro_cfg "[sound]
-digi_card = 0
-"
-}
-
-tv_write_settings()
-{
-    [ -n "$TV_RUN" ] || tv_fail "tv_write_settings before tv_new_rundir"
-    if [ $# -eq 0 ]; then
-        : >"$TV_RUN/settings.ini"
-    else
-        printf '%s\n' "$@" >"$TV_RUN/settings.ini"
-    fi
-}
-
-tv_write_file()
-{
-    [ -n "$TV_RUN" ] || tv_fail "tv_write_file before tv_new_rundir"
-    printf '%s' "$2" >"$TV_RUN/$1"
-}
-
-tv_add_datafiles()
-{
-    [ -n "$TV_RUN" ] || tv_fail "tv_add_datafiles before tv_new_rundir"
-    local name
-    [ $# -gt 0 ] || set -- "${TV_DATAFILES[@]}"
-    for name in "$@"; do
-        [ -f "$TV_DATA_DIR/$name" ] || tv_fail "datafile $TV_DATA_DIR/$name is missing (build the data first)"
-        cp "$TV_DATA_DIR/$name" "$TV_RUN/$name"
-    done
-}
-
-tv_allegro_cfg()
-{
-    printf '%s' "$1" >"$TV_HOME/allegro.cfg"
+    [ $# -gt 0 ] || set -- "Windowed 1" "Sound 0"
+    printf '%s\n' "$@" >"$TV_RUN/settings.ini"
+    cp "$TV_DATA"/{sprites,explosion,misc,sfx}.dat "$TV_RUN/" || tv_fail "no datafiles in $TV_DATA"
+    # Allegro reads $HOME/allegro.cfg: the silent driver, no probing of cards.
+    printf '[sound]\ndigi_card = 0\n' >"$TV_HOME/allegro.cfg"
 }
 
 tv_start_game()
 {
-    [ -n "$TV_RUN" ] || tv_fail "tv_start_game before tv_new_rundir"
-    [ -n "${DISPLAY:-}" ] || tv_fail "tv_start_game before tv_start_x"
-    [ -x "$TV_BIN" ] || tv_fail "no game binary at $TV_BIN"
-    tv_running && tv_fail "tv_start_game while the last game still runs"
-    TV_START_ARGS=("$@")
-    # One beside the binary would be read instead of the test's own.
-    [ -e "$(dirname "$TV_BIN")/allegro.cfg" ] && tv_fail "$(dirname "$TV_BIN")/allegro.cfg exists"
-    # Without xmessage on the PATH, allegro_message writes to the terminal.
-    local path=$TV_TMP/nobin
-    if [ "${1:-}" = --xmessage ]; then
-        command -v xmessage >/dev/null || tv_fail "xmessage (x11-utils) is not installed"
-        path=$(dirname "$(command -v xmessage)")
-    fi
-    TV_STDOUT=$TV_TMP/stdout$TV_RUNS.txt
-    TV_STDERR=$TV_TMP/stderr$TV_RUNS.txt
-    TV_RC_FILE=$TV_TMP/status$TV_RUNS
-    TV_STATUS=""
-    TV_WIN=""
-    rm -f "$TV_RC_FILE" "$TV_TMP/pid"
-    TV_CFG_SUM=$(cksum <"$TV_HOME/allegro.cfg" 2>/dev/null)
-    (
-        cd "$TV_RUN" || exit 1
-        env -i HOME="$TV_HOME" PATH="$path" DISPLAY="$DISPLAY" XAUTHORITY="$XAUTHORITY" \
-            LC_ALL=C "${TV_GAME_ENV[@]}" "$TV_BIN" </dev/null >"$TV_STDOUT" 2>"$TV_STDERR" &
-        echo $! >"$TV_TMP/pid"
-        wait $!
-        echo $? >"$TV_RC_FILE.tmp"
-        mv "$TV_RC_FILE.tmp" "$TV_RC_FILE"
-    ) &
-    TV_LAUNCHER_PID=$!
-    local until
-    until=$(tv_deadline 10)
-    while [ ! -s "$TV_TMP/pid" ]; do
-        tv_before "$until" || tv_fail "the game did not start"
-        sleep 0.02
-    done
-    TV_PID=$(cat "$TV_TMP/pid")
-    tv_note "started $TV_BIN (pid $TV_PID) in $TV_RUN"
+    TV_OUT=$TV_TMP/out$TV_RUNS TV_ERR=$TV_TMP/err$TV_RUNS TV_SEAM=$TV_TMP/seam$TV_RUNS TV_STATUS=""
+    : >"$TV_SEAM"
+    (cd "$TV_RUN" && exec env -i HOME="$TV_HOME" PATH="$TV_TMP/nobin" LC_ALL=C TARNAVEL_SEAM_LOG="$TV_SEAM" \
+        ${DISPLAY:+"DISPLAY=$DISPLAY" "XAUTHORITY=${XAUTHORITY:-}"} "${TV_GAME_ENV[@]}" "${TV_WRAP[@]}" "$TV_BIN" \
+        </dev/null >"$TV_OUT" 2>"$TV_ERR") &
+    TV_PID=$!
 }
 
-tv_running() { [ -n "$TV_PID" ] && [ -n "$TV_RC_FILE" ] && [ ! -e "$TV_RC_FILE" ]; }
+tv_running() { local s; read -r _ _ s _ <"/proc/$TV_PID/stat" && [ "$s" != Z ]; } 2>/dev/null
 
 tv_wait_exit()
 {
-    local until
-    until=$(tv_deadline "${1:-60}")
-    while [ ! -e "$TV_RC_FILE" ]; do
-        tv_before "$until" || tv_fail "the game did not end within ${1:-60} s"
-        sleep 0.05
-    done
-    TV_STATUS=$(cat "$TV_RC_FILE")
-    wait "$TV_LAUNCHER_PID" 2>/dev/null || true
-    TV_PID=""
-    # The game reads its Allegro configuration and never writes one.
-    tv_assert_no_file "$(dirname "$TV_BIN")/allegro.cfg"
-    tv_assert_no_file "$TV_RUN/allegro.cfg"
-    tv_assert_eq "$TV_CFG_SUM" "$(cksum <"$TV_HOME/allegro.cfg" 2>/dev/null)" "allegro.cfg in HOME"
-    tv_note "the game ended with status $TV_STATUS"
-}
-
-tv_stop_game()
-{
-    [ -n "$TV_PID" ] || return 0
-    local child
-    for child in $(tv_children "$TV_PID"); do tv_end_process "$child"; done
-    tv_end_process "$TV_PID"
-    tv_end_process "$TV_LAUNCHER_PID"
-    wait "$TV_LAUNCHER_PID" 2>/dev/null || true
-    TV_PID=""
+    tv_until "${1:-$TV_WAIT}" "end of the game" eval '! tv_running'
+    wait "$TV_PID"
+    TV_STATUS=$? TV_PID=""
 }
 
 tv_wait_window()
 {
-    local until title="^${TV_TITLE//./\\.}\$" w geo
-    until=$(tv_deadline "${1:-30}")
-    TV_WIN=""
-    while :; do
-        if ! tv_running; then
-            # Under a full parallel run a game has now and then failed to
-            # open its display although the server ran; start it again.
-            if [ "${TV_START_RETRIES:-0}" -lt 2 ] && tv_alive "$TV_XVFB_PID" &&
-                [ "$(cat "$TV_STDOUT" 2>/dev/null)" = "Unable to find any keyboard." ]; then
-                TV_START_RETRIES=$((${TV_START_RETRIES:-0} + 1))
-                tv_note "the game could not open the display; starting it again"
-                wait "$TV_LAUNCHER_PID" 2>/dev/null
-                TV_PID=""
-                sleep 1
-                tv_start_game "${TV_START_ARGS[@]}"
-                continue
-            fi
-            tv_fail "the game ended before its window appeared"
-        fi
-        tv_before "$until" || tv_fail "no window named '$TV_TITLE' shown within ${1:-30} s"
-        TV_WIN=$(xdotool search --name "$title" 2>/dev/null | head -n 1)
-        if [ -n "$TV_WIN" ]; then
-            # Windowed: the named window itself is shown.
-            if xdotool search --onlyvisible --name "$title" >/dev/null 2>&1; then
-                geo=$(xdotool getwindowgeometry --shell "$TV_WIN")
-                TV_ORIGIN_X=$(sed -n 's/^X=//p' <<<"$geo")
-                TV_ORIGIN_Y=$(sed -n 's/^Y=//p' <<<"$geo")
-                TV_FULLSCREEN=0
-                break
-            fi
-            # Full screen: Allegro shows an unnamed window as large as the
-            # screen, the picture centred in it; the named one stays hidden.
-            for w in $(xdotool search --onlyvisible --maxdepth 1 --name '' 2>/dev/null); do
-                [ "$w" = "$TV_ROOT" ] && continue
-                geo=$(xdotool getwindowgeometry --shell "$w" 2>/dev/null) || continue
-                if grep -qx "WIDTH=$TV_SCREEN_W" <<<"$geo" && grep -qx "HEIGHT=$TV_SCREEN_H" <<<"$geo"; then
-                    TV_ORIGIN_X=$(((TV_SCREEN_W - 640) / 2))
-                    TV_ORIGIN_Y=$(((TV_SCREEN_H - 480) / 2))
-                    TV_FULLSCREEN=1
-                    break 2
-                fi
-            done
-        fi
-        sleep 0.1
-    done
-    tv_note "window $TV_WIN, picture at $TV_ORIGIN_X,$TV_ORIGIN_Y$([ "$TV_FULLSCREEN" = 1 ] && echo ', full screen')"
+    tv_until "${1:-$TV_WAIT}" "window '$TV_TITLE'" eval \
+        'TV_WIN=$(xdotool search --onlyvisible --name "^${TV_TITLE//./\\.}\$" | head -n 1); [ -n "$TV_WIN" ]'
+    eval "$(xdotool getwindowgeometry --shell "$TV_WIN" | sed -n 's/^\([XY]\)=/TV_\1=/p')"
+    xdotool windowfocus --sync "$TV_WIN" || tv_fail "cannot focus the window"
 }
 
-tv_focus()
-{
-    [ -n "$TV_WIN" ] || tv_fail "tv_focus without a window"
-    # Full screen, Allegro grabs the keyboard and the pointer itself.
-    [ "$TV_FULLSCREEN" = 1 ] && return 0
-    xdotool windowfocus --sync "$TV_WIN" || tv_fail "cannot focus window $TV_WIN"
-}
-
-tv_key_hold()
-{
-    xdotool keydown "$1" || tv_fail "keydown $1"
-    sleep "${2:-0.15}"
-    xdotool keyup "$1" || tv_fail "keyup $1"
-}
-
-tv_key_tap()
-{
-    local k
-    for k in "$@"; do
-        tv_key_hold "$k" 0.1
-        sleep 0.1
-    done
-}
-
-tv_type()
-{
-    xdotool type --delay 120 -- "$1" || tv_fail "type $1"
-}
-
-tv_mouse_to()
-{
-    [ -n "$TV_WIN" ] || tv_fail "tv_mouse_to without a window"
-    # Allegro follows the pointer's motion, not its place: from the far
-    # corner to (0, 0) drives its own position to 0, 0 wherever it was.
-    xdotool mousemove $((TV_ORIGIN_X + 639)) $((TV_ORIGIN_Y + 479))
-    sleep 0.05
-    xdotool mousemove "$TV_ORIGIN_X" "$TV_ORIGIN_Y"
-    sleep 0.05
-    xdotool mousemove $((TV_ORIGIN_X + $1)) $((TV_ORIGIN_Y + $2)) || tv_fail "mousemove $1 $2"
-    sleep 0.05
-}
-
+# A key or button that the game polls is held until its effect shows: on a
+# busy machine a press and its release may reach the game together.
+tv_hold() { xdotool keydown "$1" || tv_fail "keydown $1"; "${@:2}"; xdotool keyup "$1"; }
+tv_press() { xdotool mousedown "$1" || tv_fail "mousedown $1"; "${@:2}"; xdotool mouseup "$1"; }
+tv_key() { xdotool key "$1" || tv_fail "key $1"; }
+tv_type() { xdotool type --delay 120 -- "$1" || tv_fail "type $1"; }
 tv_mouse_rel() { xdotool mousemove_relative -- "$1" "$2" || tv_fail "mousemove_relative $1 $2"; }
 
-tv_mouse_press()
+# Allegro follows the pointer's motion, not its place: the far corner, then
+# the near one, bring its position to 0, 0 wherever it was.
+tv_mouse_to()
 {
-    xdotool mousedown "${1:-1}" || tv_fail "mousedown"
-    sleep 0.1
-    xdotool mouseup "${1:-1}" || tv_fail "mouseup"
+    xdotool mousemove $((TV_X + 639)) $((TV_Y + 479)) sleep 0.05 mousemove "$TV_X" "$TV_Y" sleep 0.05 \
+        mousemove $((TV_X + $1)) $((TV_Y + $2)) sleep 0.05 || tv_fail "mousemove $1 $2"
 }
 
-tv_mouse_hold()
+tv_region()
 {
-    xdotool mousedown "$1" || tv_fail "mousedown"
-    sleep "$2"
-    xdotool mouseup "$1" || tv_fail "mouseup"
+    perl -e 'my ($f, $at, $line, $x, $y, $w, $h) = @ARGV; open my $in, "<:raw", $f or die "$f: $!";
+        for my $r ($y .. $y + $h - 1) { seek $in, $at + $r * $line + 4 * $x, 0; read $in, my $row, 4 * $w; print $row }' \
+        "$TV_FB" "$TV_FB_AT" "$TV_FB_LINE" $((TV_X + $1)) $((TV_Y + $2)) "$3" "$4"
 }
 
-tv_screenshot()
+tv_pixel() { TV_PIXEL=$(tv_region "$1" "$2" 1 1 | od -An -tu1 | awk '{ print $3 "," $2 "," $1 }'); }
+tv_sum()
 {
-    import -window root "$1" 2>/dev/null || tv_fail "screenshot into $1"
+    TV_SUM=$(tv_region "$1" "$2" "$3" "$4" | md5sum)
+    [ $# -lt 5 ] || printf -v "$5" %s "$TV_SUM"
 }
 
-tv_game_shot()
+tv_scan()
 {
-    [ -n "$TV_WIN" ] || tv_fail "tv_game_shot without a window"
-    import -window root -crop "640x480+$TV_ORIGIN_X+$TV_ORIGIN_Y" +repage "$1" 2>/dev/null ||
-        tv_fail "game shot into $1"
+    read -r TV_COUNT TV_AT < <(tv_region "$1" "$2" "$3" "$4" | perl -e 'my ($x0, $y0, $w, $expr) = @ARGV;
+        my ($test, $k, $n, $sx, $sy) = (eval "sub { my (\$r, \$g, \$b) = \@_; $expr }" || die($@), 0, 0, 0, 0);
+        for my $p (unpack "(a4)*", do { local $/; <STDIN> }) {
+            ++$n, $sx += $x0 + $k % $w, $sy += $y0 + int($k / $w) if $test->(reverse unpack "C3", $p);
+            ++$k;
+        }
+        print $n, $n ? sprintf(" %d %d", $sx / $n, $sy / $n) : "", "\n"' "$1" "$2" "$3" "$5")
 }
 
-TV_RGB_FORMAT='%[fx:int(255*p{X,Y}.r+0.5)],%[fx:int(255*p{X,Y}.g+0.5)],%[fx:int(255*p{X,Y}.b+0.5)]'
+tv_freeze() { cp "$TV_TMP/fb/Xvfb_screen0" "$TV_TMP/frozen" && TV_FB=$TV_TMP/frozen; }
+tv_thaw() { TV_FB=$TV_TMP/fb/Xvfb_screen0; }
 
-tv_pixel()
+# The conditions read the caller's locals (_s) by dynamic scope.
+tv_wait_sum()
 {
-    local format=${TV_RGB_FORMAT//X/$2}
-    TV_PIXEL=$(convert "$1" -format "${format//Y/$3}" info:) || tv_fail "cannot read pixel $2,$3 of $1"
+    local _not=""
+    [ "$5" = ! ] && { _not=!; set -- "${@:1:4}" "${@:6}"; }
+    local _s=("$@")
+    tv_until "${6:-$TV_WAIT}" "picture $_not$5 at $1,$2" eval 'tv_sum "${_s[@]:0:4}"; [ $_not "$TV_SUM" = "${_s[4]}" ]'
 }
 
-tv_screen_sum()
+tv_count() { TV_COUNT=$(grep -Ec -- "$1" "$TV_SEAM"); }
+
+tv_wait_seam()
 {
-    TV_SUM=$(xwd -root -silent | convert xwd:- rgb:- | md5sum) || tv_fail "cannot read the screen"
-    TV_SUM=${TV_SUM%% *}
+    local _s=("$1" "${2:-1}")
+    tv_until "${3:-$TV_WAIT}" "'$1' in the seam record" eval 'tv_count "${_s[0]}"; [ "$TV_COUNT" -ge "${_s[1]}" ]'
 }
 
-tv_wait_screen_change()
+tv_assert_eq() { [ "$1" = "$2" ] || tv_fail "$3: expected '$1', got '$2'"; }
+
+tv_assert_bytes()
 {
-    local until
-    until=$(tv_deadline "${2:-30}")
-    while :; do
-        tv_screen_sum
-        [ "$TV_SUM" != "$1" ] && return 0
-        tv_before "$until" || tv_fail "the screen did not change within ${2:-30} s"
-        sleep 0.1
-    done
+    printf -- "${@:2}" >"$TV_TMP/expected"
+    cmp -s "$TV_TMP/expected" "$1" || tv_fail "$1 is not as expected:
+--- expected:$(echo; cat -A "$TV_TMP/expected")
+--- got:$(echo; cat -A "$1")"
 }
 
-tv_wait_pixel()
+# Play reads motion, the menu the pointer, each from its first logic step on.
+tv_menu()
 {
-    local x=$1 y=$2 want=$3 tol=${4:-0} until format=${TV_RGB_FORMAT//X/$1}
-    format=${format//Y/$2}
-    until=$(tv_deadline "${5:-30}")
-    while :; do
-        TV_PIXEL=$(xwd -root -silent | convert xwd:- -format "$format" info:) || tv_fail "cannot read the screen"
-        awk -v a="$TV_PIXEL" -v b="$want" -v t="$tol" 'BEGIN {
-            split(a, p, ","); split(b, q, ",")
-            for (i = 1; i <= 3; i++) { d = p[i] - q[i]; if (d < 0) d = -d; if (d > t) exit 1 }
-        }' && return 0
-        tv_before "$until" || tv_fail "pixel $x,$y is $TV_PIXEL, not $want (tolerance $tol), after ${5:-30} s"
-        sleep 0.1
-    done
+    tv_until "$TV_WAIT" menu eval 'grep -Eq "^present [0-9.]+ 0 0 640 480$" "$TV_SEAM" &&
+        [ "$(grep -Eo "^(point|steer)" "$TV_SEAM" | tail -n 1)" = point ]'
 }
 
-tv_wait_file()
+tv_skip_intro()
 {
-    local until
-    until=$(tv_deadline "${2:-30}")
-    while [ ! -e "$1" ]; do
-        tv_before "$until" || tv_fail "no file $1 within ${2:-30} s"
-        sleep 0.05
-    done
+    tv_until "$TV_WAIT" "the intro" tv_count '^clear '
+    tv_hold Escape tv_menu
 }
 
-tv_wait_output()
+# The buttons, 150 x 40, stand flush with the right edge; a pressed one is
+# drawn darker, also left of where the pointer covers it.
+tv_choose()
 {
-    local until
-    until=$(tv_deadline "${2:-30}")
-    while ! grep -qF -- "$1" "$TV_STDOUT" "$TV_STDERR" 2>/dev/null; do
-        tv_before "$until" || tv_fail "the game did not print '$1' within ${2:-30} s"
-        sleep 0.05
-    done
+    local -A y=([play]=300 [instructions]=350 [credits]=400 [exit]=450)
+    tv_sum 492 $((y[$1] - 18)) 40 36
+    tv_mouse_to 565 "${y[$1]}"
+    tv_press 1 tv_wait_sum 492 $((y[$1] - 18)) 40 36 ! "$TV_SUM"
 }
-
-# allegro_message runs "xmessage -buttons OK:101 -default OK -center TEXT"
-# as a child of the game and waits for it: TEXT is the message, exactly.
-tv_wait_message()
-{
-    local until child args k
-    until=$(tv_deadline "${1:-30}")
-    TV_MESSAGE=""
-    TV_MESSAGE_PID=""
-    while :; do
-        [ -n "$TV_PID" ] || tv_fail "tv_wait_message without a game"
-        for child in $(tv_children "$TV_PID"); do
-            [ "$(cat "/proc/$child/comm" 2>/dev/null)" = xmessage ] || continue
-            xdotool search --class xmessage >/dev/null 2>&1 || continue
-            mapfile -d '' args <"/proc/$child/cmdline" || continue
-            for ((k = 0; k + 1 < ${#args[@]}; k++)); do
-                if [ "${args[k]}" = -center ]; then
-                    TV_MESSAGE=${args[k + 1]}
-                    TV_MESSAGE_PID=$child
-                    return 0
-                fi
-            done
-        done
-        tv_running || tv_fail "the game ended without showing a message"
-        tv_before "$until" || tv_fail "no xmessage within ${1:-30} s"
-        sleep 0.1
-    done
-}
-
-tv_dismiss_message()
-{
-    local w until
-    w=$(xdotool search --class xmessage | head -n 1)
-    [ -n "$w" ] || tv_fail "no xmessage window to dismiss"
-    xdotool windowfocus --sync "$w" || tv_fail "cannot focus the xmessage"
-    xdotool key Return || tv_fail "cannot press Return"
-    until=$(tv_deadline 30)
-    while xdotool search --class xmessage >/dev/null 2>&1; do
-        tv_before "$until" || tv_fail "the xmessage did not close"
-        sleep 0.05
-    done
-}
-
-tv_assert_eq()
-{
-    [ "$1" = "$2" ] || tv_fail "$3: expected '$1', got '$2'"
-}
-
-tv_assert_status()
-{
-    [ "$TV_STATUS" = "$1" ] || tv_fail "exit status $TV_STATUS, expected $1"
-}
-
-tv_assert_file_bytes()
-{
-    local file=$1 expected
-    shift
-    expected=$TV_TMP/expected.bin
-    # shellcheck disable=SC2059
-    printf -- "$@" >"$expected"
-    [ -e "$file" ] || tv_fail "no file $file"
-    if ! cmp -s "$expected" "$file"; then
-        printf -- '--- expected:\n' >&2; cat -A "$expected" >&2; printf '\n' >&2
-        printf -- '--- got (%s):\n' "$file" >&2; cat -A "$file" >&2; printf '\n' >&2
-        tv_fail "$file differs from what was expected"
-    fi
-}
-
-tv_assert_stdout_bytes() { tv_assert_file_bytes "$TV_STDOUT" "$@"; }
-tv_assert_stderr_bytes() { tv_assert_file_bytes "$TV_STDERR" "$@"; }
-
-tv_assert_no_file() { [ ! -e "$1" ] || tv_fail "$1 exists"; }

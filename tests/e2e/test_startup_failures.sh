@@ -1,0 +1,57 @@
+# The start-up failures, each in a fresh run: the message on the terminal
+# (no xmessage on the PATH), status 1, nothing on stderr, and a log holding
+# exactly the lines done before the failure. Last, a depth that works.
+source "$(dirname "$0")/harness.sh"
+
+# expect_stop LOG FMT [ARG...]: the game ended with status 1, printing FMT ARG...
+expect_stop()
+{
+    tv_wait_exit
+    tv_assert_eq 1 "$TV_STATUS" "exit status"
+    tv_assert_bytes "$TV_OUT" "${@:2}"
+    tv_assert_bytes "$TV_ERR" ""
+    tv_assert_bytes "$TV_RUN/Log.txt" "$1"
+}
+
+# Without a system driver Allegro's installers would crash: the game stops
+# as it does without a keyboard, before the first line is done.
+for DISPLAY in "" :987654; do
+    tv_note "no display ($DISPLAY)"
+    tv_new_run
+    tv_start_game
+    expect_stop "" "Unable to find any keyboard."
+done
+
+tv_start_x
+LOG_FIRST='Installing Allegro and setting graphics mode... Done!\n'
+DATA_MESSAGE="Unable to load file '%s'.\\nMake sure it is in your game directory.\\n"
+# The datafiles load in a fixed order; the first missing one is named, and
+# nothing but the log is written.
+for missing in sprites misc; do
+    tv_note "no $missing.dat, nor any after it"
+    tv_new_run
+    [ $missing = sprites ] && rm "$TV_RUN"/*.dat || rm "$TV_RUN"/{misc,sfx}.dat
+    tv_start_game
+    expect_stop "$LOG_FIRST" "$DATA_MESSAGE" $missing.dat
+    tv_assert_eq "Log.txt settings.ini" "$(ls "$TV_RUN" | grep -v '\.dat$' | xargs)" "files beside the datafiles"
+done
+
+# A depth from the settings is tried once, and Allegro's reason is shown.
+for windowed in 1 0; do
+    tv_note "Windowed $windowed, Color 13"
+    tv_new_run "Windowed $windowed" "Color 13" "Sound 0"
+    tv_start_game
+    expect_stop "" 'Unable to set graphics mode\nUnsupported color depth\n'
+done
+
+# The same settings with a depth the display gives get past the mode: the
+# depth alone made the difference. 8 bits also takes the intro's path
+# without translucency.
+tv_note "Windowed 1, Color 8"
+tv_new_run "Windowed 1" "Color 8" "Sound 0"
+tv_start_game
+tv_wait_window
+tv_skip_intro
+tv_choose exit
+tv_wait_exit
+tv_assert_eq 0 "$TV_STATUS" "exit status"
