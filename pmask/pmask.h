@@ -38,9 +38,11 @@ int check_pmask_overlap(const PMASK* mask1, const PMASK* mask2, int x1, int y1, 
 
 inline int check_pmask_collision(const PMASK* mask1, const PMASK* mask2, int x1, int y1, int x2, int y2)
 {
-    // The four box tests in their order; each rejection alone answers 0, so
-    // they are joined into one branch.
-    if ((x1 >= x2 + mask2->w) | (x2 >= x1 + mask1->w) | (y1 >= y2 + mask2->h) | (y2 >= y1 + mask1->h))
+    // The boxes overlap when -w2 < x2 - x1 < w1 and -h2 < y2 - y1 < h1: one
+    // unsigned comparison per axis, joined into a single branch.
+    const unsigned across = static_cast<unsigned>(x2) - static_cast<unsigned>(x1) + static_cast<unsigned>(mask2->w) - 1u;
+    const unsigned down = static_cast<unsigned>(y2) - static_cast<unsigned>(y1) + static_cast<unsigned>(mask2->h) - 1u;
+    if ((across >= static_cast<unsigned>(mask1->w + mask2->w - 1)) | (down >= static_cast<unsigned>(mask1->h + mask2->h - 1)))
         return 0;
     return check_pmask_overlap(mask1, mask2, x1, y1, x2, y2);
 }
