@@ -39,10 +39,12 @@ int check_pmask_overlap(const PMASK* mask1, const PMASK* mask2, int x1, int y1, 
 inline int check_pmask_collision(const PMASK* mask1, const PMASK* mask2, int x1, int y1, int x2, int y2)
 {
     // The boxes overlap when -w2 < x2 - x1 < w1 and -h2 < y2 - y1 < h1: one
-    // unsigned comparison per axis, joined into a single branch.
-    const unsigned across = static_cast<unsigned>(x2) - static_cast<unsigned>(x1) + static_cast<unsigned>(mask2->w) - 1u;
-    const unsigned down = static_cast<unsigned>(y2) - static_cast<unsigned>(y1) + static_cast<unsigned>(mask2->h) - 1u;
-    if ((across >= static_cast<unsigned>(mask1->w + mask2->w - 1)) | (down >= static_cast<unsigned>(mask1->h + mask2->h - 1)))
+    // unsigned comparison per axis, whatever the sizes.
+    const unsigned w1 = static_cast<unsigned>(mask1->w), w2 = static_cast<unsigned>(mask2->w);
+    const unsigned h1 = static_cast<unsigned>(mask1->h), h2 = static_cast<unsigned>(mask2->h);
+    const unsigned across = static_cast<unsigned>(x2) - static_cast<unsigned>(x1) + w2 - 1u;
+    const unsigned down = static_cast<unsigned>(y2) - static_cast<unsigned>(y1) + h2 - 1u;
+    if ((across >= w1 + w2 - 1u) | (down >= h1 + h2 - 1u))
         return 0;
     return check_pmask_overlap(mask1, mask2, x1, y1, x2, y2);
 }
