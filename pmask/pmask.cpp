@@ -145,7 +145,7 @@ inline Rows8 load8(const uint32_t* p)
 }
 
 // Eight rows folded onto four lanes: a bit of either half survives.
-inline Rows4 folded(Rows8 v)
+inline Rows4 folded(const Rows8& v)
 {
     return __builtin_shufflevector(v, v, 0, 1, 2, 3) | __builtin_shufflevector(v, v, 4, 5, 6, 7);
 }
