@@ -12,10 +12,10 @@ namespace {
 
 constexpr int maxSide = 32767;
 
-// Words allocated past the last strip, all 0: a whole strip, which the
-// overlap test reads as the strip after the last, and eight more, since it
-// reads eight rows at a time and may run past the end before it masks the
-// extra rows off.
+// Past the last strip the bits go on with a strip of zeros, which the
+// overlap test reads as the strip after the last, and tailWords more zeros,
+// since it reads eight rows at a time and may run past the end before it
+// masks the extra rows off.
 constexpr int tailWords = 8;
 
 // Number of 32-pixel strips for a width; 0 for a width of 0.
@@ -132,6 +132,14 @@ PMASK* create_allegro_pmask(BITMAP* sprite)
 // without AVX does not concern it.
 #pragma GCC diagnostic ignored "-Wpsabi"
 
+// Built twice where the processor may have AVX2: eight rows to an
+// instruction there, four elsewhere. The loader picks the version.
+#if defined(__x86_64__)
+#define PMASK_VERSIONS __attribute__((target_clones("avx2", "default")))
+#else
+#define PMASK_VERSIONS
+#endif
+
 namespace {
 
 using Rows8 = uint32_t __attribute__((vector_size(32))); // eight rows of a strip
@@ -189,9 +197,8 @@ inline bool bandMeets(const uint32_t* lo, const uint32_t* hi, unsigned shift, co
 // Both masks wider than one strip: the overlap in bands of 32 columns, band
 // k starting at column cut + 32 k of the mask further left and at column
 // 32 k of the other.
-__attribute__((target_clones("avx2", "default"), noinline)) int overlapOfWideMasks(const PMASK* mask1,
-                                                                                   const PMASK* mask2, int dx,
-                                                                                   int dy)
+PMASK_VERSIONS __attribute__((noinline)) int overlapOfWideMasks(const PMASK* mask1, const PMASK* mask2, int dx,
+                                                                 int dy)
 {
     // Which mask lies further left depends on the placement, which a branch
     // would mispredict: a sign mask picks it.
@@ -225,8 +232,7 @@ __attribute__((target_clones("avx2", "default"), noinline)) int overlapOfWideMas
 
 // A mask of one strip against any other: the overlap is a single band, the
 // narrow mask's strip against the other's two strips around it.
-__attribute__((target_clones("avx2", "default"))) int check_pmask_overlap(const PMASK* mask1, const PMASK* mask2,
-                                                                          int x1, int y1, int x2, int y2)
+PMASK_VERSIONS int check_pmask_overlap(const PMASK* mask1, const PMASK* mask2, int x1, int y1, int x2, int y2)
 {
     const PMASK* wide = mask1;
     const PMASK* narrow = mask2;
