@@ -4,10 +4,12 @@
 //   mixed     boxes overlap, half of them really collide;
 //   near-miss boxes overlap, pixels never do (the test must look everywhere);
 //   rejected  boxes apart, answered by the box comparisons alone.
-// Every measurement of the new and the old test alternates with the others
-// in one run, repetition after repetition, so that a change in the load of
-// the shared machine falls on both alike; the table gives the medians and
-// the spread of the per-repetition ratios. Usage: bench_pmask [repetitions]
+// Both tests are first checked against a pixel-by-pixel reference on every
+// placement. Every measurement (this thread's processor time) of the new and
+// the old test alternates with the others in one run, repetition after
+// repetition, so that a change in the load of the shared machine falls on
+// both alike; the table gives the medians and the spread of the
+// per-repetition ratios. Usage: bench_pmask [repetitions]
 #include "bench/pmask_frozen.h"
 #include "bench/pmask_shapes.h"
 #include "pmask/pmask.h"
