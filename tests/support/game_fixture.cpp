@@ -20,9 +20,8 @@ void GameFixture::SetUp()
     ASSERT_NE(nullptr, mkdtemp(pattern));
     directory = pattern;
     for (const char* name : {"sprites.dat", "explosion.dat", "misc.dat", "sfx.dat"}) {
-        const fs::path source = fs::path(TARNAVEL_DATA_DIR) / name;
-        ASSERT_TRUE(fs::exists(source)) << source << " is missing: build the datafiles first";
-        fs::create_symlink(source, fs::path(directory) / name);
+        ASSERT_TRUE(fs::exists(fs::path(TARNAVEL_DATA_DIR) / name)) << name << " is missing: build the datafiles";
+        fs::create_symlink(fs::path(TARNAVEL_DATA_DIR) / name, fs::path(directory) / name);
     }
     fs::current_path(directory), rebuildGame();
 }

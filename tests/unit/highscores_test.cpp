@@ -49,7 +49,7 @@ std::string readBytes(const char* path)
 
 class Highscores : public ::testing::Test {
 protected:
-    fs::path home = fs::current_path(), dir = fs::temp_directory_path() / ("tarnavel-scores-" + std::to_string(getpid()));
+    fs::path home = fs::current_path(), dir = "/tmp/tarnavel-scores-" + std::to_string(getpid());
     void SetUp() override { fs::remove_all(dir), fs::create_directories(dir), fs::current_path(dir); }
     void TearDown() override { fs::current_path(home), fs::remove_all(dir); }
 };
@@ -64,7 +64,7 @@ TEST_F(Highscores, RankingAndTheFileMatchAHandKeptTable)
         const bool lower = trial % 2;
         const int size = 1 + trial % 6;
         HighscoreManager table(size, lower), read(size, lower);
-        Rows model(static_cast<size_t>(size), {"None", lower ? 100 : 0});
+        Rows kept(static_cast<size_t>(size), {"None", lower ? 100 : 0});
         auto ahead = [&](int a, int b) { return lower ? a < b : a > b; };
         for (int step = 0; step < 20; ++step) { // names of random bytes, scores with many ties
             std::string name, stored;
@@ -74,18 +74,18 @@ TEST_F(Highscores, RankingAndTheFileMatchAHandKeptTable)
                 stored += c <= ' ' || c == 127 ? '_' : static_cast<char>(c);
             }
             const int score = rng() % 8 ? static_cast<int>(rng() % 21) * 10 - 50 : static_cast<int>(rng());
-            const bool onList = ahead(score, model.back().second);
+            const bool onList = ahead(score, kept.back().second);
             ASSERT_EQ(onList, table.IsOnList(score));
+            const auto at = std::find_if(kept.begin(), kept.end() - 1, [&](auto& r) { return ahead(score, r.second); });
             if (onList)
-                model.pop_back(), model.insert(std::find_if(model.begin(), model.end(), [&](auto& r) { return ahead(score, r.second); }),
-                                               {name.empty() ? "Anonymous" : stored, score});
+                kept.insert(at, {name.empty() ? "Anonymous" : stored, score}), kept.pop_back();
             table.AddEntry(name, score);
-            ASSERT_EQ(model, rowsOf(table)) << "trial " << trial << ", step " << step;
+            ASSERT_EQ(kept, rowsOf(table)) << "trial " << trial << ", step " << step;
         }
         ASSERT_TRUE(table.PrintToFile("highscores.tav"));
-        ASSERT_EQ(encoded(model), readBytes("highscores.tav")) << "trial " << trial;
+        ASSERT_EQ(encoded(kept), readBytes("highscores.tav")) << "trial " << trial;
         ASSERT_TRUE(read.ReadFromFile("highscores.tav"));
-        ASSERT_EQ(model, rowsOf(read)) << "trial " << trial;
+        ASSERT_EQ(kept, rowsOf(read)) << "trial " << trial;
     }
     EXPECT_EQ(std::set<std::string>{"highscores.tav"}, listing());
 }
@@ -125,18 +125,18 @@ TEST_F(Highscores, ShortGarbageAndMissingFilesFillWhatTheyCan)
 TEST_F(Highscores, AFailedOrKilledSaveKeepsTheOldFile)
 {
     const std::pair<std::string, std::set<std::string>> cases[] = { // read-only, in the way, or a pipe; the files after
-        {".", {"highscores.tav"}}, {"highscores.tav", {"highscores.tav"}}, {"Tempout.txt", {"highscores.tav", "Tempout.txt"}},
-        {"pipe", {"highscores.tav", "highscores.tav.tmp", "Tempout.txt"}}};
-    for (const auto& c : cases) {
-        const fs::path own = dir / std::to_string(&c - cases);
+        {".", {"table"}}, {"table", {"table"}}, {"Tempout.txt", {"table", "Tempout.txt"}},
+        {"pipe", {"table", "table.tmp", "Tempout.txt"}}};
+    for (const auto& [what, after] : cases) {
+        const fs::path own = dir / ("in" + what);
         fs::create_directory(own), fs::current_path(own);
         HighscoreManager table(5, false);
         table.AddEntry("Kept", 77);
-        ASSERT_TRUE(table.PrintToFile("highscores.tav") && chmod("highscores.tav", 0640) == 0);
-        const std::string old = readBytes("highscores.tav");
-        const int reader = c.first != "pipe" ? -1 : (mkfifo("Tempout.txt", 0600), open("Tempout.txt", O_RDONLY | O_NONBLOCK));
-        c.first == "Tempout.txt" ? (void)fs::create_directory(c.first)
-                                 : c.first != "pipe" ? (void)chmod(c.first.c_str(), 0555) : void();
+        ASSERT_TRUE(table.PrintToFile("table") && chmod("table", 0640) == 0);
+        const std::string old = readBytes("table");
+        const bool pipe = what == "pipe";
+        const int reader = pipe ? (mkfifo("Tempout.txt", 0600), open("Tempout.txt", O_RDONLY | O_NONBLOCK)) : -1;
+        what == "Tempout.txt" ? (void)fs::create_directory(what) : pipe ? void() : (void)chmod(what.c_str(), 0555);
         table.AddEntry("Lost", 999);
         const pid_t child = fork();
         if (child == 0) {
@@ -144,26 +144,26 @@ TEST_F(Highscores, AFailedOrKilledSaveKeepsTheOldFile)
             __user_cap_data_struct caps[2] = {};
             syscall(SYS_capget, &header, caps);
             caps[0].effective &= ~(1u << CAP_DAC_OVERRIDE | 1u << CAP_DAC_READ_SEARCH | 1u << CAP_FOWNER);
-            _exit(syscall(SYS_capset, &header, caps) != 0 ? 2 : table.PrintToFile("highscores.tav"));
+            _exit(syscall(SYS_capset, &header, caps) != 0 ? 2 : table.PrintToFile("table"));
         }
         int status = -1;
         for (int ms = 0; ms < 20000 && waitpid(child, &status, WNOHANG) == 0; ++ms, usleep(1000))
-            if (fs::exists("highscores.tav.tmp"))
+            if (fs::exists("table.tmp"))
                 kill(child, SIGKILL);
         chmod(".", 0755), close(reader);
-        EXPECT_EQ(c.first == "pipe" ? SIGKILL : 0, status) << c.first;
-        EXPECT_EQ(old, readBytes("highscores.tav")) << c.first;
-        EXPECT_EQ(c.second, listing()) << c.first;
+        EXPECT_EQ(pipe ? SIGKILL : 0, status) << what;
+        EXPECT_EQ(old, readBytes("table")) << what;
+        EXPECT_EQ(after, listing()) << what;
     }
     // Past the killed save, the next one goes through, clears what it left
     // and keeps the file's mode.
     HighscoreManager table(5, false);
     table.AddEntry("New", 999);
-    ASSERT_TRUE(fs::remove("Tempout.txt") && table.PrintToFile("highscores.tav"));
-    EXPECT_EQ(encoded(rowsOf(table)), readBytes("highscores.tav"));
-    EXPECT_EQ(std::set<std::string>{"highscores.tav"}, listing());
+    ASSERT_TRUE(fs::remove("Tempout.txt") && table.PrintToFile("table"));
+    EXPECT_EQ(encoded(rowsOf(table)), readBytes("table"));
+    EXPECT_EQ(std::set<std::string>{"table"}, listing());
     struct stat st;
-    EXPECT_TRUE(stat("highscores.tav", &st) == 0 && (st.st_mode & 07777) == 0640);
+    EXPECT_TRUE(stat("table", &st) == 0 && (st.st_mode & 07777) == 0640);
 }
 
 } // namespace

@@ -55,7 +55,7 @@ TEST(Catalogue, ShortOrMixedUpFilesAreNamedWithTheirObject)
         {&spritesCatalogue, SPRITES_COUNT + 1, -1, 0, ""},
         {&spritesCatalogue, 20, -1, 0, "File 'sprites.dat' is incomplete: object 20 is missing."},
         {&miscCatalogue, MISC_COUNT, MISC_UNUSED, DAT_SAMPLE, ""},
-        {&miscCatalogue, MISC_COUNT, MISC_FONT_LARGE, DAT_BITMAP, "File 'misc.dat' is damaged: object 7 should be a font."},
+        {&miscCatalogue, MISC_COUNT, 7, DAT_BITMAP, "File 'misc.dat' is damaged: object 7 should be a font."},
     };
     int object = 0;
     for (const auto& c : cases) {
@@ -63,7 +63,8 @@ TEST(Catalogue, ShortOrMixedUpFilesAreNamedWithTheirObject)
         for (int i = 0; i < std::min(c.count, c.file->count); ++i)
             data[i].type = i == c.index ? c.type : c.file->types[i] ? c.file->types[i] : DAT_DATA;
         data.back() = DATAFILE{nullptr, DAT_END, 0, nullptr};
-        EXPECT_EQ(c.message.empty() ? "" : c.message + "\nReinstall the game's data files.", checkDatafile(data.data(), *c.file));
+        const std::string message = c.message.empty() ? "" : c.message + "\nReinstall the game's data files.";
+        EXPECT_EQ(message, checkDatafile(data.data(), *c.file));
     }
 }
 
