@@ -133,6 +133,7 @@ TEST_F(Game, EachKindEntersOnceInEachSecondThatIsAMultipleOfItsInterval)
         EXPECT_EQ(s.enemies, game->enemies.size()) << "second " << s.second;
     }
 }
+
 // The fixed objects the ship flies into: the exit gate leads to the next
 // wave only once open (until then a bar lies across it); the wandering
 // bonus, launched in a hundredth second, is worth 2000 and is parked.
