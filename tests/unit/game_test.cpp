@@ -15,8 +15,7 @@ protected:
     // A game in wave 1 with an empty field, at a second in which nothing enters.
     void quietGame() { game->startGame(), clearField(), seconds = 1; }
     void step(int steps = 1) { speedCounter = steps, runBatch(); }
-    // Moves item, whose mask is m, onto the ship.
-    template <typename T> T* onShip(T* item, const PMASK* m)
+    template <typename T> T* onShip(T* item, const PMASK* m) // item, whose mask is m, moved onto the ship
     {
         const Spot s = overlapSpot(m, ship->mask, static_cast<int>(ship->x), static_cast<int>(ship->y));
         return item->x = s.x, item->y = s.y, item;
@@ -62,6 +61,8 @@ TEST_F(Game, WhatTouchingTheShipDoes)
         {"power-up 9", [&] { object(game->powerUps, 9); }, 1500, -1, 0, 1, 1, 0, SFX_PICKUP, 1},
         {"enemy shot, bonus left", [&] { shoot(addEnemy(6, 100, 100)); }, 4, -1, 200, 0, 2, 0, SFX_ENEMY_DIES, 1},
         {"enemy shot, no bonus left", [&] { shoot(addEnemy(6, 100, 100)); }, 0, -1, 0, 0, 2, 0, SFX_ENEMY_DIES, 1},
+        {"a shot on two enemies hits both, goes once", [&] { addEnemy(6, 100, 100), shoot(addEnemy(6, 100, 100)); },
+         1500, -1, 400, 0, 3, 0, SFX_ENEMY_DIES, 2},
         {"killed enemy: neither hit nor harmful", [&] { enemy(0, 12.9f); }, 1500, -1, 0, 0, 3, 0, SFX_SHIP_DIES, 0},
         {"killed enemy at its explosion's end: gone", [&] { enemy(0, 13); }, 1500, -1, 0, 0, 2, 0, SFX_ENEMY_HIT, 0},
     };
@@ -241,8 +242,7 @@ TEST_F(Game, ConstructionPlacesTheFixedObjectsAndButtonsAndReadsTheSavedTable)
     EXPECT_EQ((std::vector<int>{3, 250, 440, 3, 0, 203, 3, 582, 203, 4, 299, 470, 6, -200, -200,
                                 640, 280, 640, 330, 640, 380, 640, 430}), built);
 
-    game->highscores->AddEntry("Pilot", 4321); // saved by the destructor, read by the constructor
-    rebuildGame();
+    game->highscores->AddEntry("Pilot", 4321), rebuildGame(); // saved by the destructor, read by the constructor
     const HighscoreEntry best = game->highscores->GetEntry(0);
     EXPECT_EQ(std::make_pair("Pilot"s, 4321), std::make_pair(best.name, best.score));
     EXPECT_EQ(0u, listing().count("Tempout.txt") + listing().count("Tempin.txt"));
