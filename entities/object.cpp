@@ -15,18 +15,20 @@ constexpr int bounceVolume = 255;
 
 Object::Object(int x, int y, int type, BITMAP* sprite, int dx, int dy)
     : mask(create_allegro_pmask(sprite)), x(x), y(y), type(type), dx(dx), dy(dy), hit(false),
-      sprite(sprite)
+      sprite(sprite), runs(get_rle_sprite(sprite))
 {
 }
 
 Object::~Object()
 {
     destroy_pmask(mask);
+    if (runs)
+        destroy_rle_sprite(runs);
 }
 
 void Object::draw(BITMAP* target)
 {
-    draw_sprite(target, sprite, x, y);
+    drawStill(target, runs, sprite, x, y);
 }
 
 void Object::move(SAMPLE* bounceSound)
@@ -45,6 +47,14 @@ void Object::move(SAMPLE* bounceSound)
         if (soundOn)
             seam.playSample(bounceSound, bounceVolume, panCentre, ownPitch);
     }
+}
+
+void drawStill(BITMAP* target, RLE_SPRITE* runs, BITMAP* sprite, int x, int y)
+{
+    if (runs && runs->color_depth == bitmap_color_depth(target))
+        draw_rle_sprite(target, runs, x, y);
+    else
+        draw_sprite(target, sprite, x, y);
 }
 
 bool Object::isAtEdge()

@@ -4,6 +4,7 @@
 
 struct BITMAP;
 struct PMASK;
+struct RLE_SPRITE;
 struct SAMPLE;
 
 enum ObjectType {
@@ -24,8 +25,9 @@ public:
     int type;
     int dx;
     int dy;
-    bool hit;       // touched; the owner deletes it after the walk
-    BITMAP* sprite; // borrowed from sprites.dat
+    bool hit;         // touched; the owner deletes it after the walk
+    BITMAP* sprite;   // borrowed from sprites.dat
+    RLE_SPRITE* runs; // owned, sprite as run-length data; null: drawn from sprite
 
     Object(int x, int y, int type, BITMAP* sprite, int dx, int dy);
     ~Object();
@@ -38,3 +40,9 @@ public:
     // Within two steps' travel of an edge in the direction of its speed.
     bool isAtEdge();
 };
+
+// A picture that never changes, drawn from its run-length data when there is
+// some for the target's colour depth, else from the bitmap. Same pixels
+// either way: the runs skip the clear pixels a run at a time where
+// draw_sprite tests every pixel.
+void drawStill(BITMAP* target, RLE_SPRITE* runs, BITMAP* sprite, int x, int y);

@@ -37,8 +37,12 @@ PlayerShip::PlayerShip(DATAFILE* sprites, DATAFILE* explosion, SAMPLE* fire, SAM
       selectedSpecial(0), sprite(bitmapAt(sprites, SPR_SHIP)),
       bulletSprite(bitmapAt(sprites, SPR_SHIP_BULLET)), explosionData(explosion),
       spritesData(sprites), mask(create_allegro_pmask(sprite)),
-      bulletMask(create_allegro_pmask(bulletSprite)), lifeVoice(-1), fireSample(fire),
-      dieSample(die), extraLifeSample(extraLife)
+      bulletMask(create_allegro_pmask(bulletSprite)),
+      panelRuns(get_rle_sprite(bitmapAt(sprites, SPR_STATUS_PANEL))),
+      iconRuns{get_rle_sprite(bitmapAt(sprites, SPR_WEAPON_ICON_FIRST)),
+               get_rle_sprite(bitmapAt(sprites, SPR_WEAPON_ICON_FIRST + 1)),
+               get_rle_sprite(bitmapAt(sprites, SPR_WEAPON_ICON_FIRST + 2))},
+      lifeVoice(-1), fireSample(fire), dieSample(die), extraLifeSample(extraLife)
 {
 }
 
@@ -46,6 +50,9 @@ PlayerShip::~PlayerShip()
 {
     destroy_pmask(mask);
     destroy_pmask(bulletMask);
+    for (RLE_SPRITE* runs : {panelRuns, iconRuns[0], iconRuns[1], iconRuns[2]})
+        if (runs)
+            destroy_rle_sprite(runs);
 }
 
 bool PlayerShip::isExploding() const
@@ -253,8 +260,9 @@ void PlayerShip::draw(BITMAP* target, FONT* font)
 void PlayerShip::drawInfo(BITMAP* target, int wave, FONT* font, int fps)
 {
     const int text = makecol(150, 150, 150);
-    draw_sprite(target, bitmapAt(spritesData, SPR_STATUS_PANEL), 0, 0);
-    draw_sprite(target, bitmapAt(spritesData, SPR_WEAPON_ICON_FIRST + selectedSpecial), 592, 3);
+    drawStill(target, panelRuns, bitmapAt(spritesData, SPR_STATUS_PANEL), 0, 0);
+    drawStill(target, iconRuns[selectedSpecial], bitmapAt(spritesData, SPR_WEAPON_ICON_FIRST + selectedSpecial),
+              592, 3);
     textprintf_ex(target, font, 544, 0, text, -1, "x %d", lives);
     textprintf_ex(target, font, 197, 0, text, -1, "Score: %d", score);
     textprintf_ex(target, font, 300, 0, makecol(100, 100, 100), -1, "FPS: %d", fps);

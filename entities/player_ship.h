@@ -10,6 +10,7 @@ struct BITMAP;
 struct DATAFILE;
 struct FONT;
 struct PMASK;
+struct RLE_SPRITE;
 struct SAMPLE;
 class Object;
 
@@ -40,6 +41,10 @@ public:
     DATAFILE* spritesData;
     PMASK* mask;       // owned
     PMASK* bulletMask; // owned, shared by every bullet of the ship
+    // Owned, the status line's panel and the three weapon icons as run-length
+    // data; null: drawn from sprites.dat.
+    RLE_SPRITE* panelRuns;
+    RLE_SPRITE* iconRuns[3];
     int lifeVoice;
     SAMPLE* fireSample;
     SAMPLE* dieSample;

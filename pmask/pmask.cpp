@@ -2,7 +2,9 @@
 
 #include "shell/al.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -10,59 +12,16 @@ namespace {
 
 constexpr int maxSide = 32767;
 
-// Words allocated past the last strip, kept 0: the row test reads eight rows
-// at a time and may run past the end of the bits before it masks them off.
+// Past the last strip the bits go on with a strip of zeros, which the
+// overlap test reads as the strip after the last, and tailWords more zeros,
+// since it reads eight rows at a time and may run past the end before it
+// masks the extra rows off.
 constexpr int tailWords = 8;
 
 // Number of 32-pixel strips for a width; 0 for a width of 0.
 inline int stripCount(int w)
 {
     return ((w - 1) >> 5) + 1;
-}
-
-using Words4 = uint32_t __attribute__((vector_size(16)));
-
-inline Words4 load4(const uint32_t* p)
-{
-    Words4 v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-inline bool anyBit(Words4 v)
-{
-    uint64_t halves[2];
-    std::memcpy(halves, &v, sizeof halves);
-    return (halves[0] | halves[1]) != 0;
-}
-
-// Lanes of an eight-row step that lie inside the overlap: all eight when it
-// has at least eight rows (the steps then overlap rather than run past it),
-// else its first `rows`. Read from laneTable + 8 - min(rows, 8).
-alignas(64) constexpr uint32_t laneTable[16] = {~0u, ~0u, ~0u, ~0u, ~0u, ~0u, ~0u, ~0u, 0, 0, 0, 0, 0, 0, 0, 0};
-
-// Rows [row, row + 8) of two strips, each word shifted right by its count,
-// ANDed together.
-inline Words4 eightRows(const uint32_t* a, const uint32_t* b, ptrdiff_t row, unsigned shift1, unsigned shift2,
-                        Words4 lowInside, Words4 highInside)
-{
-    return ((load4(a + row) >> shift1) & (load4(b + row) >> shift2) & lowInside)
-        | ((load4(a + row + 4) >> shift1) & (load4(b + row + 4) >> shift2) & highInside);
-}
-
-// True when rows [0, rows) of two strips share a solid pixel once each word
-// is shifted right by its count (rows >= 1). Eight rows per step, the bottom
-// eight first; the last step takes the top eight rows, overlapping the step
-// below it, or, for fewer than eight rows, masks off the rows past the end.
-// Short masks thus take one step without a branch.
-inline bool stripsMeet(const uint32_t* a, const uint32_t* b, ptrdiff_t rows, unsigned shift1, unsigned shift2,
-                       Words4 lowInside, Words4 highInside)
-{
-    const Words4 all = {~0u, ~0u, ~0u, ~0u};
-    for (ptrdiff_t row = rows - 8; row > 0; row -= 8)
-        if (anyBit(eightRows(a, b, row, shift1, shift2, all, all)))
-            return true;
-    return anyBit(eightRows(a, b, 0, shift1, shift2, lowInside, highInside));
 }
 
 int readAllegroPixel(void* surface, int x, int y)
@@ -81,10 +40,10 @@ void init_pmask(PMASK* mask, int w, int h)
         return;
     const int strips = stripCount(w);
     const size_t words = static_cast<size_t>(strips) * static_cast<size_t>(h);
-    uint32_t* bits = new (std::nothrow) uint32_t[words + tailWords];
+    uint32_t* bits = new (std::nothrow) uint32_t[words + h + tailWords];
     if (bits == nullptr)
         return;
-    std::memset(bits + words, 0, tailWords * sizeof(uint32_t));
+    std::memset(bits + words, 0, (h + tailWords) * sizeof(uint32_t));
     mask->w = static_cast<int16_t>(w);
     mask->h = static_cast<int16_t>(h);
     mask->mask = bits;
@@ -168,99 +127,135 @@ PMASK* create_allegro_pmask(BITMAP* sprite)
     return mask;
 }
 
+// The overlap test. Its vectors never cross a call (every helper is
+// inlined), so the note that 32-byte vectors pass differently with and
+// without AVX does not concern it.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+// Built three times on x86-64: eight rows to an instruction where the
+// processor has AVX2 (and with AVX-512's shorter sequences of scalar and
+// vector steps where it has that too), four elsewhere. The loader picks the
+// version.
+#if defined(__x86_64__)
+#define PMASK_VERSIONS __attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")))
+#else
+#define PMASK_VERSIONS
+#endif
+
 namespace {
 
-// Where the overlap of two placed masks starts inside each of them, and how
-// many rows it has (0 or less when the boxes are apart, or a mask is empty).
-struct Overlap {
-    int dx1, dy1; // into mask1
-    int dx2, dy2; // into mask2; at least one of dx1, dx2 and of dy1, dy2 is 0
-    ptrdiff_t rows;
-};
+using Rows8 = uint32_t __attribute__((vector_size(32))); // eight rows of a strip
+using Rows4 = uint32_t __attribute__((vector_size(16)));
 
-// For mask2 placed (dx, dy) from mask1. Taken apart with the sign mask rather
-// than a branch, which random placements would mispredict.
-inline Overlap overlapOf(int h1, int h2, int dx, int dy)
+inline Rows8 load8(const uint32_t* p)
 {
-    const int dxNegative = dx >> 31;
-    const int dyNegative = dy >> 31;
-    Overlap o;
-    o.dx1 = dx & ~dxNegative;
-    o.dx2 = -dx & dxNegative;
-    o.dy1 = dy & ~dyNegative;
-    o.dy2 = -dy & dyNegative;
-    o.rows = h1 - o.dy1 < h2 - o.dy2 ? h1 - o.dy1 : h2 - o.dy2;
-    return o;
+    Rows8 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
 }
 
-inline void loadLanes(ptrdiff_t rows, Words4& lowInside, Words4& highInside)
+// Eight rows folded onto four lanes: a bit of either half survives.
+inline Rows4 folded(const Rows8& v)
 {
-    const uint32_t* lanes = laneTable + 8 - (rows < 8 ? rows : 8);
-    lowInside = load4(lanes);
-    highInside = load4(lanes + 4);
+    return __builtin_shufflevector(v, v, 0, 1, 2, 3) | __builtin_shufflevector(v, v, 4, 5, 6, 7);
 }
 
-// check_pmask_overlap for masks of more than one strip.
-__attribute__((noinline)) int overlapAcrossStrips(const PMASK* mask1, const PMASK* mask2, int dx, int dy)
+inline bool anyBit(Rows4 v)
 {
-    const int h1 = mask1->h;
-    const int h2 = mask2->h;
-    const Overlap o = overlapOf(h1, h2, dx, dy);
-    unsigned shift1 = static_cast<unsigned>(o.dx1 & 31);
-    unsigned shift2 = static_cast<unsigned>(o.dx2 & 31);
-    // Word p of a strip run is block * h + dy (0 <= dy < h), so "p < strips
-    // * h" is "block < strips": the strip counts stand in for the word counts.
-    const int strips1 = stripCount(mask1->w);
-    const int strips2 = stripCount(mask2->w);
-    int block1 = o.dx1 >> 5;
-    int block2 = o.dx2 >> 5;
-    if ((block1 >= strips1) | (block2 >= strips2) | (o.rows <= 0)) // an empty mask, or boxes apart
+    uint64_t halves[2];
+    std::memcpy(halves, &v, sizeof halves);
+    return (halves[0] | halves[1]) != 0;
+}
+
+// The first min(rows, 8) lanes of eight, read from laneTable + 8 - min(rows, 8).
+alignas(64) constexpr uint32_t laneTable[16] = {~0u, ~0u, ~0u, ~0u, ~0u, ~0u, ~0u, ~0u, 0, 0, 0, 0, 0, 0, 0, 0};
+
+// Rows [row, row + 8) of a band 32 columns wide: one mask's strip `lo`
+// shifted right by `shift`, the vacated high bits filled from the strip
+// `hi` after it, so that two strips act as one 64-bit row; ANDed with the
+// other mask's strip shifted right by otherShift. The fill shifts in two
+// steps, 1 and 31 - shift, since a shift by 32 is undefined.
+inline Rows8 eightRows(const uint32_t* lo, const uint32_t* hi, unsigned shift, const uint32_t* other,
+                       unsigned otherShift, ptrdiff_t row)
+{
+    return ((load8(lo + row) >> shift) | ((load8(hi + row) << 1) << (31 - shift))) &
+        (load8(other + row) >> otherShift);
+}
+
+// True when rows [0, rows) of a band share a solid pixel (rows >= 1). `hi`
+// is the strip after `lo`, or the zero strip after the last one. The step
+// at row 0 masks off the rows past the end of a short overlap; the others
+// overlap it rather than run past the end.
+inline bool bandMeets(const uint32_t* lo, const uint32_t* hi, unsigned shift, const uint32_t* other,
+                      unsigned otherShift, ptrdiff_t rows)
+{
+    const Rows8 inside = load8(laneTable + 8 - (rows < 8 ? rows : 8));
+    Rows4 common = folded(eightRows(lo, hi, shift, other, otherShift, 0) & inside);
+    for (ptrdiff_t row = rows - 8; row > 0; row -= 8)
+        common |= folded(eightRows(lo, hi, shift, other, otherShift, row));
+    return anyBit(common);
+}
+
+// Both masks wider than one strip: the overlap in bands of 32 columns, band
+// k starting at column cut + 32 k of the mask further left and at column
+// 32 k of the other.
+PMASK_VERSIONS __attribute__((noinline)) int overlapOfWideMasks(const PMASK* mask1, const PMASK* mask2, int dx,
+                                                                 int dy)
+{
+    // Which mask lies further left depends on the placement, which a branch
+    // would mispredict: a sign mask picks it.
+    const int swap = dx >> 31;
+    const uintptr_t flip = (reinterpret_cast<uintptr_t>(mask1) ^ reinterpret_cast<uintptr_t>(mask2)) &
+        static_cast<uintptr_t>(static_cast<intptr_t>(swap));
+    const PMASK* left = reinterpret_cast<const PMASK*>(reinterpret_cast<uintptr_t>(mask1) ^ flip);
+    const PMASK* right = reinterpret_cast<const PMASK*>(reinterpret_cast<uintptr_t>(mask2) ^ flip);
+    const int cut = (dx ^ swap) - swap;
+    const int down = (dy ^ swap) - swap; // right's top below left's
+    const int downLeft = down & ~(down >> 31), downRight = downLeft - down;
+    const ptrdiff_t hl = left->h, hr = right->h;
+    const ptrdiff_t rows = std::min(hl - downLeft, hr - downRight);
+    int columns = std::min(left->w - cut, static_cast<int>(right->w));
+    if ((rows <= 0) | (columns <= 0))
         return 0;
-    Words4 lowInside, highInside;
-    loadLanes(o.rows, lowInside, highInside);
-    const uint32_t* rows1 = mask1->mask + o.dy1;
-    const uint32_t* rows2 = mask2->mask + o.dy2;
-
-    // One 32-pixel band of the overlap per pass. Then: both shifts 0, both
-    // masks step to their next strip; otherwise the unshifted mask steps on
-    // and the other is shifted by the complement, so the high part of one
-    // strip meets the low part of the next. Since one shift is always 0,
-    // "32 - shift, or 0" is (-shift) & 31 for both, and mask1 steps exactly
-    // when shift2 is 0, mask2 when shift1 is 0: no branch. The end of the
-    // test (a common pixel, or a mask out of strips) is a single test.
+    const uint32_t* lo = left->mask + (cut >> 5) * hl + downLeft;
+    const uint32_t* other = right->mask + downRight;
     for (;;) {
-        const bool hit = stripsMeet(rows1 + static_cast<ptrdiff_t>(block1) * h1,
-                                    rows2 + static_cast<ptrdiff_t>(block2) * h2, o.rows, shift1, shift2, lowInside,
-                                    highInside);
-        block1 += shift2 == 0 ? 1 : 0;
-        block2 += shift1 == 0 ? 1 : 0;
-        const unsigned next1 = -shift2 & 31;
-        shift2 = -shift1 & 31;
-        shift1 = next1;
-        if (hit | (block1 >= strips1) | (block2 >= strips2))
-            return hit ? 1 : 0;
+        if (bandMeets(lo, lo + hl, cut & 31, other, 0, rows))
+            return 1;
+        columns -= 32;
+        if (columns <= 0)
+            return 0;
+        lo += hl;
+        other += hr;
     }
 }
 
 } // namespace
 
-int check_pmask_overlap(const PMASK* mask1, const PMASK* mask2, int x1, int y1, int x2, int y2)
+// A mask of one strip against any other: the overlap is a single band, the
+// narrow mask's strip against the other's two strips around it.
+PMASK_VERSIONS int check_pmask_overlap(const PMASK* mask1, const PMASK* mask2, int x1, int y1, int x2, int y2)
 {
-    const int w1 = mask1->w;
-    const int w2 = mask2->w;
-    const Overlap o = overlapOf(mask1->h, mask2->h, x2 - x1, y2 - y1);
-    // Two masks of one strip each, the overlap starting in those strips (as
-    // it does once the boxes overlap): the strip loop would make exactly one
-    // pass, at words dy1 and dy2 with shifts dx1 and dx2. Most sprites of
-    // the game are this narrow, and this path needs no strip bookkeeping.
-    if ((static_cast<unsigned>(w1 - 1) | static_cast<unsigned>(w2 - 1) | static_cast<unsigned>(o.dx1 | o.dx2)) >= 32)
-        return overlapAcrossStrips(mask1, mask2, x2 - x1, y2 - y1);
-    if (o.rows <= 0) // an empty mask, or boxes apart
+    const PMASK* wide = mask1;
+    const PMASK* narrow = mask2;
+    int dx = x2 - x1, dy = y2 - y1; // narrow's corner from wide's
+    if (mask2->w > 32) {
+        wide = mask2;
+        narrow = mask1;
+        dx = -dx;
+        dy = -dy;
+    }
+    if (narrow->w > 32)
+        return overlapOfWideMasks(mask1, mask2, x2 - x1, y2 - y1);
+    // How far into each mask the overlap starts; sign masks rather than
+    // branches, which random placements would mispredict.
+    const int intoWide = dx & ~(dx >> 31), intoNarrow = intoWide - dx;
+    const int downWide = dy & ~(dy >> 31), downNarrow = downWide - dy;
+    const ptrdiff_t hw = wide->h;
+    const ptrdiff_t rows = std::min(hw - downWide, static_cast<ptrdiff_t>(narrow->h - downNarrow));
+    const int columns = std::min(wide->w - intoWide, narrow->w - intoNarrow);
+    if ((rows <= 0) | (columns <= 0))
         return 0;
-    Words4 lowInside, highInside;
-    loadLanes(o.rows, lowInside, highInside);
-    return stripsMeet(mask1->mask + o.dy1, mask2->mask + o.dy2, o.rows, static_cast<unsigned>(o.dx1),
-                      static_cast<unsigned>(o.dx2), lowInside, highInside)
-        ? 1
-        : 0;
+    const uint32_t* lo = wide->mask + (intoWide >> 5) * hw + downWide;
+    return bandMeets(lo, lo + hw, intoWide & 31, narrow->mask + downNarrow, intoNarrow, rows);
 }

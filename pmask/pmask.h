@@ -38,9 +38,18 @@ int check_pmask_overlap(const PMASK* mask1, const PMASK* mask2, int x1, int y1, 
 
 inline int check_pmask_collision(const PMASK* mask1, const PMASK* mask2, int x1, int y1, int x2, int y2)
 {
-    // The four box tests in their order; each rejection alone answers 0, so
-    // they are joined into one branch.
-    if ((x1 >= x2 + mask2->w) | (x2 >= x1 + mask1->w) | (y1 >= y2 + mask2->h) | (y2 >= y1 + mask1->h))
+    // The boxes overlap when -w2 < x2 - x1 < w1 and -h2 < y2 - y1 < h1, that
+    // is when x2 - x1 + w2 - 1, taken unsigned, is below w1 + w2 - 1, and the
+    // same down. Each subtraction below goes negative in 64 bits exactly when
+    // its axis overlaps, so a single branch on the sign of their AND decides,
+    // the same for every size and placement.
+    const unsigned w1 = static_cast<unsigned>(mask1->w), w2 = static_cast<unsigned>(mask2->w);
+    const unsigned h1 = static_cast<unsigned>(mask1->h), h2 = static_cast<unsigned>(mask2->h);
+    const unsigned across = static_cast<unsigned>(x2) - static_cast<unsigned>(x1) + w2 - 1u;
+    const unsigned down = static_cast<unsigned>(y2) - static_cast<unsigned>(y1) + h2 - 1u;
+    const uint64_t overlapX = uint64_t{across} - (w1 + w2 - 1u);
+    const uint64_t overlapY = uint64_t{down} - (h1 + h2 - 1u);
+    if (((overlapX & overlapY) >> 63) == 0)
         return 0;
     return check_pmask_overlap(mask1, mask2, x1, y1, x2, y2);
 }

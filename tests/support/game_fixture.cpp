@@ -1,24 +1,15 @@
 #include "support/game_fixture.h"
 
-#include "entities/enemy.h"
-#include "entities/object.h"
-#include "entities/player_ship.h"
-#include "pmask/pmask.h"
-#include "shell/al.h"
-#include "shell/catalogue.h"
-#include "shell/globals.h"
-
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr unsigned fixedSeed = 20240611u;
+struct RanAway : std::runtime_error { using runtime_error::runtime_error; };
 
 } // namespace
 
@@ -29,67 +20,44 @@ void GameFixture::SetUp()
     ASSERT_NE(nullptr, mkdtemp(pattern));
     directory = pattern;
     for (const char* name : {"sprites.dat", "explosion.dat", "misc.dat", "sfx.dat"}) {
-        const fs::path source = fs::path(TARNAVEL_DATA_DIR) / name;
-        ASSERT_TRUE(fs::exists(source)) << source << " is missing: build the datafiles first";
-        fs::create_symlink(source, fs::path(directory) / name);
+        ASSERT_TRUE(fs::exists(fs::path(TARNAVEL_DATA_DIR) / name)) << name << " is missing: build the datafiles";
+        fs::create_symlink(fs::path(TARNAVEL_DATA_DIR) / name, fs::path(directory) / name);
     }
-    fs::current_path(directory);
-    game = new MainGameClass();
-    srand(fixedSeed);
+    fs::current_path(directory), rebuildGame();
 }
 
 void GameFixture::TearDown()
 {
-    delete game;
-    game = nullptr;
-    if (!previousDirectory.empty())
-        fs::current_path(previousDirectory);
+    delete game, game = nullptr;
     if (!directory.empty())
-        fs::remove_all(directory);
+        fs::current_path(previousDirectory), fs::remove_all(directory);
 }
 
-void GameFixture::rebuildGame()
-{
-    delete game;
-    game = new MainGameClass();
-    srand(fixedSeed);
-}
+void GameFixture::rebuildGame() { delete game, game = new MainGameClass(), srand(20240611u); }
 
 void GameFixture::clearField()
 {
-    for (auto* list : {&game->collectables, &game->hazards, &game->powerUps}) {
-        for (Object* o : *list)
-            delete o;
-        list->clear();
-    }
-    for (Enemy* e : game->enemies)
-        delete e;
-    game->enemies.clear();
+    for (auto* list : {&game->collectables, &game->hazards, &game->powerUps})
+        deleteAll(*list);
+    deleteAll(game->enemies);
 }
 
 void GameFixture::runBatch()
 {
-    while (speedCounter > 0) {
+    for (; speedCounter > 0; --speedCounter)
         game->logicStep();
-        --speedCounter;
-    }
 }
 
 Enemy* GameFixture::addEnemy(int kind, float x, float y)
 {
     Enemy* e = new Enemy(kind, game->spritesData, game->explosionData, game->sfxData);
-    e->x = x;
-    e->y = y;
-    e->frame = 0;
-    game->enemies.push_back(e);
-    return e;
+    e->x = x, e->y = y, e->frame = 0;
+    return game->enemies.push_back(e), e;
 }
 
 Object* GameFixture::addObject(std::vector<Object*>& list, int type, int spriteIndex, int x, int y)
 {
-    Object* o = new Object(x, y, type, bitmapAt(game->spritesData, spriteIndex), 0, 0);
-    list.push_back(o);
-    return o;
+    return list.push_back(new Object(x, y, type, bitmapAt(game->spritesData, spriteIndex), 0, 0)), list.back();
 }
 
 Spot GameFixture::overlapSpot(const PMASK* a, const PMASK* b, int bx, int by,
@@ -106,41 +74,59 @@ Spot GameFixture::overlapSpot(const PMASK* a, const PMASK* b, int bx, int by,
 void GameFixture::putShipOn(const PMASK* b, int bx, int by)
 {
     PlayerShip* ship = game->player;
-    const int w = ship->sprite->w;
-    const int h = ship->sprite->h;
-    Spot s = overlapSpot(ship->mask, b, bx, by, [&](int x, int y) {
-        if (x < 0 || x + w > screenWidth || y < 17 || y + h > screenHeight)
-            return false;
+    const Spot s = overlapSpot(ship->mask, b, bx, by, [&](int x, int y) {
+        bool free = x >= 0 && x + ship->sprite->w <= screenWidth && y >= 17 && y + ship->sprite->h <= screenHeight;
         for (const Object* o : game->fixedObjects)
-            if (o->type == OBJ_HAZARD && o->mask != b && check_pmask_collision(ship->mask, o->mask, x, y, o->x, o->y))
-                return false;
-        return true;
+            free = free && (o->type != OBJ_HAZARD || !check_pmask_collision(ship->mask, o->mask, x, y, o->x, o->y));
+        return free;
     });
-    ship->x = static_cast<float>(s.x);
-    ship->y = static_cast<float>(s.y);
+    ship->x = static_cast<float>(s.x), ship->y = static_cast<float>(s.y);
+}
+
+int GameFixture::runScreen(const std::function<void()>& screen, const std::vector<MouseAt>& script, int lastFrame,
+                           const std::function<void(int frame)>& inspect)
+{
+    testSeam.presents = 0;
+    onEachFrame(lastFrame, [script, inspect](int frame) {
+        if (inspect)
+            inspect(frame);
+        for (const MouseAt& m : script)
+            if (m.frame == frame)
+                testSeam.pointerX = m.x, testSeam.pointerY = m.y, testSeam.buttons = m.buttons;
+    });
+    try {
+        screen();
+    } catch (const RanAway&) {
+        ADD_FAILURE() << "the screen still ran at frame " << lastFrame + 1;
+    }
+    return testSeam.presents;
 }
 
 void typeKeys(const std::vector<int>& keys)
 {
-    auto queue = std::make_shared<std::vector<int>>(keys);
-    auto next = std::make_shared<size_t>(0);
-    testSeam.onWait = [queue, next]() {
-        if (!testSeam.keyBuffer.empty() || *next >= queue->size())
-            return;
-        const int k = (*queue)[(*next)++];
-        testSeam.keyBuffer.push_back(k);
-        testSeam.keys[KEY_ENTER] = (k >> 8) == KEY_ENTER;
+    auto queue = std::make_shared<std::deque<int>>(keys.begin(), keys.end());
+    testSeam.onWait = [queue] {
+        if (testSeam.keyBuffer.empty() && !queue->empty()) {
+            testSeam.keys[KEY_ENTER] = queue->front() >> 8 == KEY_ENTER;
+            testSeam.keyBuffer.push_back(queue->front()), queue->pop_front();
+        }
     };
+}
+
+std::set<std::string> listing()
+{
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator("."))
+        names.insert(e.path().filename().string());
+    return names;
 }
 
 void onEachFrame(int limit, std::function<void(int frame)> script)
 {
     testSeam.onPresent = [limit, script](int frame) {
         if (frame > limit)
-            throw std::runtime_error("the loop did not end within the frame limit");
+            throw RanAway("the loop did not end within its frame limit");
         if (script)
             script(frame);
     };
 }
-
-int keyCode(int scancode, int character) { return scancode << 8 | character; }

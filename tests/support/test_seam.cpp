@@ -1,110 +1,85 @@
+// The recording seam, and the test binary's main: unit tests run headless,
+// Allegro without a system driver and memory bitmaps.
 #include "support/test_seam.h"
 
+#include "shell/al.h"
 #include "shell/globals.h"
 
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdlib>
+
 TestSeamState testSeam;
+
+namespace {
+
+TestSeamState& ts = testSeam;
+
+void record(SoundCall::Kind kind, SAMPLE* sample, int volume, int pan, int frequency, int voice)
+{
+    ts.sounds.push_back({kind, sample, volume, pan, frequency, voice});
+}
+
+int readKey()
+{
+    if (ts.keyBuffer.empty() && ts.onWait)
+        ts.onWait();
+    if (ts.keyBuffer.empty())
+        return 0; // as Allegro without a keyboard: returns at once
+    const int k = ts.keyBuffer.front();
+    return ts.keyBuffer.pop_front(), k;
+}
+
+void present(BITMAP*, int, int)
+{
+    ++ts.presents;
+    if (ts.onPresent)
+        ts.onPresent(ts.presents);
+    advanceTicks(ts.ticksPerPresent);
+}
+
+void restFor(unsigned int ms)
+{
+    ts.restedMs += ms;
+    if (ts.onWait)
+        ts.onWait();
+    advanceTicks((ts.tickRemainder + ms) / 10);
+    ts.tickRemainder = (ts.tickRemainder + ms) % 10;
+}
+
+} // namespace
 
 void advanceTicks(int ticks)
 {
     for (int i = 0; i < ticks; ++i) {
         timerFunc();
-        if (++testSeam.totalTicks % 100 == 0)
+        if (++ts.totalTicks % 100 == 0)
             secondsFunc();
     }
 }
 
-namespace {
-
-void tsMouseMickeys(int* mx, int* my)
-{
-    *mx = testSeam.mickeyX;
-    *my = testSeam.mickeyY;
-    testSeam.mickeyX = testSeam.mickeyY = 0;
-}
-int tsMouseButtons() { return testSeam.buttons; }
-int tsMouseX() { return testSeam.pointerX; }
-int tsMouseY() { return testSeam.pointerY; }
-bool tsKeyDown(int scancode) { return scancode >= 0 && scancode < 128 && testSeam.keys[scancode]; }
-bool tsKeyWaiting() { return !testSeam.keyBuffer.empty(); }
-int tsReadKey()
-{
-    if (testSeam.keyBuffer.empty() && testSeam.onWait)
-        testSeam.onWait();
-    if (testSeam.keyBuffer.empty())
-        return 0; // as Allegro without a keyboard: returns at once
-    int k = testSeam.keyBuffer.front();
-    testSeam.keyBuffer.pop_front();
-    return k;
-}
-void tsClearKeys() { testSeam.keyBuffer.clear(); }
-
-void tsPlaySample(SAMPLE* sample, int volume, int pan, int frequency)
-{
-    testSeam.sounds.push_back({SoundCall::Play, sample, volume, pan, frequency, -1});
-}
-int tsAllocateVoice(SAMPLE* sample)
-{
-    testSeam.sounds.push_back({SoundCall::Allocate, sample, 0, 0, 0, testSeam.nextVoice});
-    return testSeam.nextVoice;
-}
-void tsVoiceSetPriority(int voice, int priority)
-{
-    testSeam.sounds.push_back({SoundCall::Priority, nullptr, priority, 0, 0, voice});
-}
-void tsVoiceStart(int voice)
-{
-    testSeam.sounds.push_back({SoundCall::Start, nullptr, 0, 0, 0, voice});
-}
-void tsReleaseVoice(int voice)
-{
-    testSeam.sounds.push_back({SoundCall::Release, nullptr, 0, 0, 0, voice});
-}
-
-void tsPresent(BITMAP*, int, int)
-{
-    ++testSeam.presents;
-    if (testSeam.onPresent)
-        testSeam.onPresent(testSeam.presents);
-    advanceTicks(testSeam.ticksPerPresent);
-}
-void tsClearScreen(int) { ++testSeam.screenClears; }
-void tsRest(unsigned int ms)
-{
-    testSeam.restedMs += ms;
-    if (testSeam.onWait)
-        testSeam.onWait();
-    testSeam.tickRemainder += ms;
-    advanceTicks(testSeam.tickRemainder / 10);
-    testSeam.tickRemainder %= 10;
-}
-
-} // namespace
-
 const Seam recordingSeam = {
-    tsMouseMickeys, tsMouseButtons, tsMouseX, tsMouseY,
-    tsKeyDown, tsKeyWaiting, tsReadKey, tsClearKeys,
-    tsPlaySample, tsAllocateVoice, tsVoiceSetPriority, tsVoiceStart, tsReleaseVoice,
-    tsPresent, tsClearScreen, tsRest,
+    [](int* mx, int* my) { *mx = ts.mickeyX, *my = ts.mickeyY, ts.mickeyX = ts.mickeyY = 0; },
+    [] { return ts.buttons; }, [] { return ts.pointerX; }, [] { return ts.pointerY; },
+    [](int scancode) { return scancode >= 0 && scancode < 128 && ts.keys[scancode]; },
+    [] { return !ts.keyBuffer.empty(); }, readKey, [] { ts.keyBuffer.clear(); },
+    [](SAMPLE* s, int volume, int pan, int frequency) { record(SoundCall::Play, s, volume, pan, frequency, -1); },
+    [](SAMPLE* s) { return record(SoundCall::Allocate, s, 0, 0, 0, ts.nextVoice), ts.nextVoice; },
+    [](int voice, int priority) { record(SoundCall::Priority, nullptr, priority, 0, 0, voice); },
+    [](int voice) { record(SoundCall::Start, nullptr, 0, 0, 0, voice); },
+    [](int voice) { record(SoundCall::Release, nullptr, 0, 0, 0, voice); },
+    present, [](int) { ++ts.screenClears; }, restFor,
 };
 
 ScopedTestSeam::ScopedTestSeam()
 {
-    testSeam = TestSeamState();
-    seam = recordingSeam;
-    speedCounter = 0;
-    seconds = 0;
-    frames = 0;
-    fps = 0;
-    bonusScore = 0;
-    soundOn = true;
-    mouseSens = 1.0f;
+    testSeam = TestSeamState(), seam = recordingSeam;
+    speedCounter = seconds = frames = fps = bonusScore = 0;
+    soundOn = true, mouseSens = 1.0f;
 }
 
-ScopedTestSeam::~ScopedTestSeam()
-{
-    seam = allegroSeam;
-    testSeam = TestSeamState();
-}
+ScopedTestSeam::~ScopedTestSeam() { seam = allegroSeam, testSeam = TestSeamState(); }
 
 std::vector<SoundCall> playsOf(const SAMPLE* sample)
 {
@@ -113,4 +88,13 @@ std::vector<SoundCall> playsOf(const SAMPLE* sample)
         if (c.kind == SoundCall::Play && c.sample == sample)
             out.push_back(c);
     return out;
+}
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0)
+        return 2;
+    set_color_depth(32), set_color_conversion(COLORCONV_TOTAL);
+    return RUN_ALL_TESTS();
 }

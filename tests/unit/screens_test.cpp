@@ -1,303 +1,174 @@
-// The credits, instructions and intro screens on a real game object, driven
-// through the recording seam: which clicks and keys end them, where the
-// credit lines stand, and the intro's opacity frame by frame.
-#include "shell/globals.h"
-#include "support/screen_fixture.h"
-
-#include <string>
-#include <vector>
+// The menu button's states, and the menu, credits, instructions and intro
+// played with scripted mouse and keys on a real game object.
+#include "support/game_fixture.h"
 
 namespace {
 
-using screens::framesOf;
-using screens::MouseAt;
+const int L = 1, R = 2; // mouse_b bits
 
-class Credits : public screens::ScreenFixture {
-protected:
-    int run()
-    {
-        return framesOf([this] { game->creditsMenu(); });
-    }
-
-    std::vector<MouseAt> clickOnBack(int at)
-    {
-        const GuiButton* b = game->exitButton;
-        return {{at, centreX(b), centreY(b), 1}, {at + 2, centreX(b), centreY(b), 0}};
-    }
-
-    // Counts the pixels of the credits window's place on the buffer, outside
-    // the button, where "white in the buffer" and "white in `expected`" (a
-    // picture of the window alone) disagree.
-    int windowMismatches(BITMAP* expected) const
-    {
-        const GuiButton* b = game->exitButton;
-        const int white = makecol(255, 255, 255);
-        const int left = 270, top = screenHeight - 200;
-        int mismatches = 0;
-        for (int y = 0; y < 200; ++y)
-            for (int x = 0; x < 250; ++x) {
-                const int sx = left + x, sy = top + y;
-                if (sx >= b->x && sx < b->x + b->width && sy >= b->y && sy < b->y + b->height)
-                    continue;
-                const bool shown = getpixel(game->buffer, sx, sy) == white;
-                const bool wanted = expected && getpixel(expected, x, y) == white;
-                mismatches += shown != wanted;
-            }
-        return mismatches;
-    }
-};
-
-// The seventeen lines as they stand in the window when line 0's top is at
-// `scroll`: each line's top is 15 * i + scroll truncated toward zero.
-BITMAP* creditsWindowAt(double scroll, FONT* font, const std::vector<std::string>& lines)
+// The first pixel that is not black in [x0, x1) by [y0, y1), looking along
+// the rows or down the columns; (x1, y1) when there is none.
+Spot inkAt(BITMAP* b, int x0, int y0, int x1, int y1, bool byRows)
 {
-    BITMAP* w = create_bitmap(250, 200);
-    clear_to_color(w, makecol(0, 0, 0));
-    for (size_t i = 0; i < lines.size(); ++i)
-        textout_centre_ex(w, font, lines[i].c_str(), 125, static_cast<int>(15.0 * i + scroll),
-                          makecol(255, 255, 255), -1);
-    return w;
+    for (int i = byRows ? y0 : x0; i < (byRows ? y1 : x1); ++i)
+        for (int j = byRows ? x0 : y0; j < (byRows ? x1 : y1); ++j)
+            if (getpixel(b, byRows ? j : i, byRows ? i : j) != makecol(0, 0, 0))
+                return byRows ? Spot{j, i} : Spot{i, j};
+    return Spot{x1, y1};
 }
 
-const std::vector<std::string> creditLines = {
-    "Tarnavel v 1.1", "by Ostrevane", "", "Programming: Brannock", "", "Graphics: Brannock", "",
-    "Sound effects: Brannock", "", "Special thanks to: ", "the Brindlecove forum members who",
-    "helped me with testing and bug fixing", "and", "Quincewright Games for \"Varrowdeep\"", "", "",
-    "www.quincewright.example.org"};
-
-TEST_F(Credits, ClickBegunBeforeTheScreenOpenedIsDiscardedAndTheNextOneLeaves)
+// Button at (100, 50), 80 by 30: inside is 101..179 by 51..79. Each step gives
+// pointer and buttons, then the state and the picture drawn (normal or pressed).
+TEST(GuiButton, StateTable)
 {
-    const GuiButton* back = game->exitButton;
-    testSeam.pointerX = centreX(back);
-    testSeam.pointerY = centreY(back);
-    testSeam.buttons = 1;
-    std::string caption;
-    drive({{3, centreX(back), centreY(back), 0}, {10, centreX(back), centreY(back), 1},
-           {12, centreX(back), centreY(back), 0}},
-          100, [&](int) { caption = game->exitButton->caption; });
-    EXPECT_EQ(12, run());
-    EXPECT_EQ("Back", caption);
-    EXPECT_FALSE(game->exitButton->clicked);
-    ASSERT_EQ(1u, playsOf(sampleAt(game->sfxData, SFX_MENU_CLICK)).size());
-    EXPECT_EQ(170u, testSeam.restedMs);
-}
-
-TEST_F(Credits, EarlyPressCountsAsHeldUntilEveryButtonIsUp)
-{
-    // Unlike the main menu, the credits wait until no button at all is down:
-    // left held at the start, then right alone, then both onto "Back" and
-    // released together is still the early press.
-    const GuiButton* back = game->exitButton;
-    testSeam.pointerX = 10;
-    testSeam.pointerY = 10;
-    testSeam.buttons = 1;
-    soundOn = false;
-    drive({{2, 10, 10, 2},
-           {4, centreX(back), centreY(back), 3},
-           {6, centreX(back), centreY(back), 0},
-           {10, centreX(back), centreY(back), 1},
-           {12, centreX(back), centreY(back), 0}},
-          100);
-    EXPECT_EQ(12, run());
-    EXPECT_TRUE(testSeam.sounds.empty());
-    EXPECT_EQ(0u, testSeam.restedMs);
-}
-
-TEST_F(Credits, LinesStandAtTruncatedPositionsAndNeverComeBack)
-{
-    clear_to_color(misc(MISC_BACKGROUND), makecol(0, 0, 0));
-    testSeam.pointerX = 5;
-    testSeam.pointerY = 5;
-    testSeam.ticksPerPresent = 5; // frame f shows the window after 5 (f - 1) steps
-    // Scrolls chosen half-way between whole pixels, clear of the float
-    // drift of 0.1 per step: at -0.5 line 0 stands at 0 (not -1) and
-    // line 1 at 14 (not 15).
-    const struct {
-        int frame;
-        double scroll;
-    } checks[] = {{1, 200.0}, {286, 57.5}, {400, 0.5}, {402, -0.5}, {404, -1.5}};
-    std::vector<std::pair<int, int>> mismatches;
-    std::vector<int> leftovers;
-    drive(clickOnBack(1220), 1300, [&](int frame) {
-        for (const auto& c : checks)
-            if (c.frame == frame) {
-                BITMAP* expected = creditsWindowAt(c.scroll, smallFont(), creditLines);
-                mismatches.push_back({frame, windowMismatches(expected)});
-                destroy_bitmap(expected);
-            }
-        if (frame == 1000 || frame == 1201) // 50 s and a minute in: empty
-            leftovers.push_back(windowMismatches(nullptr));
-    });
-    run();
-    ASSERT_EQ(5u, mismatches.size());
-    for (const auto& m : mismatches)
-        EXPECT_EQ(0, m.second) << "frame " << m.first;
-    EXPECT_EQ(std::vector<int>({0, 0}), leftovers);
-}
-
-TEST_F(Credits, OurOwnLinesFitTheWindow)
-{
-    for (int line : {10, 13, 16})
-        EXPECT_LE(text_length(smallFont(), creditLines[line].c_str()), 250) << creditLines[line];
-}
-
-class Instructions : public screens::ScreenFixture {
-protected:
-    int run()
-    {
-        return framesOf([this] { game->showInstructions(); });
-    }
-};
-
-TEST_F(Instructions, PressHeldAtTheStartMustBeReleasedFirst)
-{
-    testSeam.buttons = 1;
-    int picturePixelsWrong = -1;
-    drive({{5, 0, 0, 0}, {8, 0, 0, 1}}, 50, [&](int frame) {
-        if (frame != 1)
-            return;
-        BITMAP* picture = misc(MISC_INSTRUCTIONS);
-        picturePixelsWrong = 0;
-        for (int y = 0; y < picture->h && y < screenHeight; y += 7)
-            for (int x = 0; x < picture->w && x < screenWidth; x += 5)
-                picturePixelsWrong += getpixel(game->buffer, x, y) != getpixel(picture, x, y);
-    });
-    EXPECT_EQ(8, run());
-    EXPECT_EQ(0, picturePixelsWrong);
-}
-
-TEST_F(Instructions, RightButtonAloneNeverClosesAndAKeyDoesStayingInTheBuffer)
-{
-    drive({{2, 0, 0, 2}, {10, 0, 0, 0}}, 50, [](int frame) {
-        if (frame == 15)
-            testSeam.keyBuffer.push_back(0x4320);
-    });
-    EXPECT_EQ(15, run());
-    ASSERT_EQ(1u, testSeam.keyBuffer.size());
-}
-
-TEST_F(Instructions, KeysPressedBeforeItOpenedAreDiscarded)
-{
-    testSeam.keyBuffer = {0x3b1b};
-    drive({{4, 0, 0, 1}}, 50);
-    EXPECT_EQ(4, run());
-    EXPECT_TRUE(testSeam.keyBuffer.empty());
-}
-
-// The intro puts only the logo's rectangle on the screen; each frame is
-// recorded as the opacity it shows and where it stands.
-struct IntroFrame {
-    int pixel;
-    int x;
-    int y;
-};
-std::vector<IntroFrame> introFrames;
-
-void recordIntroFrame(BITMAP* picture, int x, int y)
-{
-    introFrames.push_back({getpixel(picture, picture->w / 2, picture->h / 2), x, y});
-    recordingSeam.present(picture, x, y);
-}
-
-// The opacity after `steps` logic steps: from 1 up to 255 in 254 steps, held
-// for 399, then down to 0 in 255.
-int introAlphaAfter(long steps)
-{
-    if (steps < 254)
-        return 1 + static_cast<int>(steps);
-    if (steps <= 653)
-        return 255;
-    return steps - 653 >= 255 ? 0 : 255 - static_cast<int>(steps - 653);
-}
-
-class Intro : public screens::ScreenFixture {
-protected:
-    int blended[256]; // the logo's white over the grey at each opacity
-    BITMAP* logo = nullptr;
-
-    void SetUp() override
-    {
-        ScreenFixture::SetUp();
-        if (HasFatalFailure())
-            return;
-        logo = misc(MISC_LOGO);
-        ASSERT_GT(logo->w, 0);
-        clear_to_color(logo, makecol(255, 255, 255));
-        BITMAP* dot = create_bitmap(1, 1);
-        BITMAP* white = create_bitmap(1, 1);
-        clear_to_color(white, makecol(255, 255, 255));
-        for (int a = 0; a < 256; ++a) {
-            clear_to_color(dot, makecol(104, 104, 104));
-            set_trans_blender(0, 0, 0, a);
-            draw_trans_sprite(dot, white, 0, 0);
-            blended[a] = getpixel(dot, 0, 0);
+    struct Step { int mx, my, buttons; bool pressed, clicked; };
+    const std::pair<const char*, std::vector<Step>> scenarios[] = {
+        {"leaving disarms", {{140, 65, L, true, false}, {200, 65, L, false, false}, {140, 65, 0, false, false}}},
+        {"the right button defers", {{140, 65, L, true, false}, {140, 65, R, true, false}, {140, 65, 0, false, true}}},
+        {"the right button alone never arms", {{140, 65, R, false, false}, {140, 65, 0, false, false}}},
+        {"the edge rows and columns are outside", {{100, 65, L, false, false}, {140, 50, L, false, false},
+            {180, 65, L, false, false}, {140, 80, L, false, false}, {140, 80, 0, false, false}}},
+        {"the inner corners are in", {{101, 51, L, true, false}, {179, 79, L, true, false}, {179, 79, 0, false, true}}},
+        {"a click latches until taken", {{140, 65, L, true, false}, {140, 65, 0, false, true}, {0, 0, 0, false, true}}},
+    };
+    ScopedTestSeam scope;
+    BITMAP* images[3] = {create_bitmap(80, 30), create_bitmap(80, 30), create_bitmap(200, 100)};
+    clear_to_color(images[0], makecol(0, 0, 200)), clear_to_color(images[1], makecol(200, 0, 0));
+    for (const auto& s : scenarios) {
+        GuiButton b(100, 50, images[0], images[1], "Play", font, makecol(255, 255, 255));
+        for (const Step& st : s.second) {
+            testSeam.pointerX = st.mx, testSeam.pointerY = st.my, testSeam.buttons = st.buttons;
+            b.Update(), b.Draw(images[2]);
+            EXPECT_EQ(std::make_pair(st.pressed, st.clicked), std::make_pair(b.pressed, b.clicked)) << s.first;
+            EXPECT_EQ(getpixel(images[st.pressed], 1, 1), getpixel(images[2], 101, 51)) << s.first;
         }
-        destroy_bitmap(dot);
-        destroy_bitmap(white);
-        introFrames.clear();
-        seam.present = recordIntroFrame;
     }
+    for (BITMAP* b : images)
+        destroy_bitmap(b);
+}
 
-    int run()
+class Screens : public GameFixture {
+protected:
+    MouseAt on(const GuiButton* b, int f, int held) { return {f, b->x + b->width / 2, b->y + b->height / 2, held}; }
+    // Press at frame `at` and release two frames later over b, after `before`.
+    std::vector<MouseAt> click(const GuiButton* b, int at, std::vector<MouseAt> before = {})
     {
-        return framesOf([this] { game->showIntro(); });
+        before.insert(before.end(), {on(b, at, L), on(b, at + 2, 0)});
+        return before;
     }
-
-    // Every recorded frame against the timeline, for a clock that adds
-    // `ticks` per frame; returns the frames that show the wrong opacity.
-    std::vector<int> wrongFrames(int ticks) const
-    {
-        std::vector<int> wrong;
-        for (size_t f = 0; f < introFrames.size(); ++f)
-            if (introFrames[f].pixel != blended[introAlphaAfter(static_cast<long>(ticks) * f)])
-                wrong.push_back(static_cast<int>(f) + 1);
-        return wrong;
-    }
+    void start(const MouseAt& m) { testSeam.pointerX = m.x, testSeam.pointerY = m.y, testSeam.buttons = m.buttons; }
+    void blackBackground() { clear_to_color(bitmapAt(game->miscData, MISC_BACKGROUND), makecol(0, 0, 0)); }
 };
 
-TEST_F(Intro, FadesInHoldsAndFadesOutIn908Steps)
+// The mouse as the menu opens, then the script; a key is typed at every
+// frame, and Escape held, to no effect.
+TEST_F(Screens, MainMenuChoices)
 {
-    drive({}, 2000);
-    EXPECT_EQ(909, run()); // the first frame comes before any step
-    EXPECT_EQ(909, testSeam.totalTicks);
-    EXPECT_EQ(1, testSeam.screenClears);
-    EXPECT_EQ(std::vector<int>(), wrongFrames(1));
-    // Opacity 1 first, fully opaque for exactly frames 255 to 654, grey last.
-    ASSERT_EQ(909u, introFrames.size());
-    EXPECT_EQ(blended[1], introFrames.front().pixel);
-    EXPECT_EQ(blended[0], introFrames.back().pixel);
-    EXPECT_NE(blended[255], introFrames[253].pixel);
-    EXPECT_EQ(blended[255], introFrames[254].pixel);
-    EXPECT_EQ(blended[255], introFrames[653].pixel);
-    EXPECT_NE(blended[255], introFrames[654].pixel);
-    for (const IntroFrame& f : introFrames) {
-        EXPECT_EQ(screenWidth / 2 - logo->w / 2, f.x);
-        EXPECT_EQ(screenHeight / 2 - logo->h / 2, f.y);
+    GuiButton *play = game->playButton, *credits = game->creditsButton, *exit = game->exitButton;
+    struct { const char* what; MouseAt start; std::vector<MouseAt> then; bool sound; int frames, code; } cases[] = {
+        {"Play Game", {}, click(play, 5), true, 7, 2},
+        {"Instructions", {}, click(game->instructionsButton, 5), true, 7, 4},
+        {"Credits", {}, click(credits, 5), true, 7, 3},
+        {"Exit", {}, click(exit, 5), true, 7, 1},
+        {"without sound no click and no wait", {}, click(exit, 5), false, 7, 1},
+        {"a press held as the menu opens is discarded", on(play, 0, L), click(play, 10, {on(play, 3, 0)}), true, 12, 2},
+        {"dragged onto a button", {0, 9, 9, L}, click(exit, 20, {on(credits, 2, L), on(credits, 4, 0)}), true, 22, 1},
+        {"it ends with the left button up, whatever the right does", {0, 10, 10, L},
+         {{2, 10, 10, R}, on(play, 4, L | R), on(play, 6, 0)}, true, 6, 2},
+        {"sliding off cancels", {}, click(exit, 10, {on(credits, 2, L), {4, 9, 9, L}, on(credits, 6, 0)}), true, 12, 1},
+    };
+    testSeam.keys[KEY_ESC] = true;
+    for (const auto& c : cases) {
+        start(c.start), testSeam.sounds.clear(), testSeam.restedMs = 0, soundOn = c.sound, exit->caption = "Back";
+        int code = 0;
+        const int frames = runScreen([&] { code = game->mainMenu(); }, c.then, 100,
+                                     [](int) { testSeam.keyBuffer.push_back(keyCode(KEY_SPACE, ' ')); });
+        EXPECT_EQ((std::vector<int>{c.frames, c.code, c.sound, c.sound ? 170 : 0}),
+                  (std::vector<int>{frames, code, int(playsOf(sfx(SFX_MENU_CLICK)).size()), int(testSeam.restedMs)}))
+            << c.what;
+        EXPECT_EQ("Exit", exit->caption);
     }
 }
 
-TEST_F(Intro, SlowFramesKeepTheTimelineAndEndOnGrey)
+// The line moves a pixel a step from the right edge and re-enters there 50
+// pixels after its end has left the screen. The table's rows, all alike,
+// stand 15 pixels apart from y 400.
+TEST_F(Screens, MainMenuWelcomeLineAndTable)
 {
-    testSeam.ticksPerPresent = 7;
-    drive({}, 500);
-    EXPECT_EQ(131, run()); // 7 * 130 = 910 >= 908 steps
-    EXPECT_EQ(std::vector<int>(), wrongFrames(7));
-    EXPECT_EQ(blended[0], introFrames.back().pixel);
+    const char* welcome = "Welcome to Tarnavel, an Ostrevane Production. "
+                          "Please support the developer by passing this game on to your friends.";
+    FONT* f = fontAt(game->miscData, MISC_FONT_SMALL);
+    for (HighscoreEntry& e : game->highscores->entries)
+        e.name = "Wq100%", e.score = -7;
+    std::vector<int> lineStart;
+    int rowInk = 0, rowMismatches = 0;
+    testSeam.pointerX = 600, testSeam.pointerY = 200;
+    blackBackground();
+    runScreen([&] { game->mainMenu(); }, click(game->exitButton, 3), 10, [&](int frame) {
+        lineStart.push_back(inkAt(game->buffer, 0, 0, screenWidth, text_height(f), false).x);
+        testSeam.ticksPerPresent = frame == 1 ? 40 : screenWidth + text_length(f, welcome) + 51;
+        for (int y = 400; frame == 2 && y < 415; ++y)
+            for (int x = 0; x < 200; ++x)
+                for (int i = 0; i < 5; ++i)
+                    rowInk += getpixel(game->buffer, x, y) != makecol(0, 0, 0),
+                        rowMismatches += getpixel(game->buffer, x, y) != getpixel(game->buffer, x, y + 15 * i);
+    });
+    ASSERT_GE(lineStart.size(), 3u);
+    EXPECT_EQ(screenWidth, lineStart[0]); // drawn at 640: off the screen
+    EXPECT_TRUE(lineStart[1] >= 600 && lineStart[1] < 610) << lineStart[1];
+    EXPECT_EQ(lineStart[1], lineStart[2]); // a cycle later
+    EXPECT_TRUE(rowInk > 0 && rowMismatches == 0) << rowInk << " " << rowMismatches;
 }
 
-TEST_F(Intro, EscapeEndsItAtTheNextFrame)
+// A press held as the credits open counts until every button is up. The
+// lines scroll 0.1 pixels a step: the first line's top stands at 150.5 in
+// the window after 495 steps, at 140.5 after 100 more.
+TEST_F(Screens, CreditsScrollAndLeaveByBackOnceAnEarlyPressIsOver)
 {
-    drive({}, 2000, [](int frame) {
-        if (frame == 100)
-            testSeam.keys[KEY_ESC] = true;
-    });
-    EXPECT_EQ(100, run());
+    GuiButton* back = game->exitButton;
+    const std::pair<MouseAt, std::vector<MouseAt>> cases[] = {
+        {on(back, 0, L), click(back, 10, {on(back, 3, 0)})},
+        {{0, 10, 10, L}, click(back, 10, {{2, 10, 10, R}, on(back, 4, L | R), on(back, 6, 0)})},
+    };
+    blackBackground();
+    for (const auto& c : cases) {
+        start(c.first);
+        std::vector<int> firstLine;
+        EXPECT_EQ(12, runScreen([&] { game->creditsMenu(); }, c.second, 100, [&](int frame) {
+            testSeam.ticksPerPresent = frame == 1 ? 495 : 100;
+            if (frame == 2 || frame == 3) // the window at (270, 280), less the button's columns
+                firstLine.push_back(inkAt(game->buffer, 270, 280, back->x, screenHeight, true).y);
+        }));
+        EXPECT_EQ((std::vector<int>{firstLine.at(1) + 10, firstLine.at(1)}), firstLine);
+    }
+    EXPECT_EQ(2u, playsOf(sfx(SFX_MENU_CLICK)).size());
+}
 
-    introFrames.clear();
-    testSeam.presents = 0;
-    testSeam.screenClears = 0;
-    EXPECT_EQ(0, run()); // still held: the grey, and no frame
-    EXPECT_EQ(1, testSeam.screenClears);
+// What was held as it opened must be let go first; the right button does
+// nothing; the closing key stays for the menu.
+TEST_F(Screens, InstructionsCloseOnALeftClickOrAKey)
+{
+    const struct { int startButtons; bool keyBefore; std::vector<MouseAt> script; int keyAt, frames; } cases[] = {
+        {L, true, {{5, 0, 0, 0}, {8, 0, 0, L}}, 0, 8}, {0, false, {{2, 0, 0, R}, {10, 0, 0, 0}}, 15, 15}};
+    for (const auto& c : cases) {
+        testSeam.buttons = c.startButtons, testSeam.keyBuffer.assign(c.keyBefore, keyCode(KEY_ESC, 27));
+        EXPECT_EQ(c.frames, runScreen([&] { game->showInstructions(); }, c.script, 50, [&](int frame) {
+            if (frame == c.keyAt)
+                testSeam.keyBuffer.push_back(keyCode(KEY_SPACE, ' '));
+        }));
+        EXPECT_EQ(c.keyAt ? 1u : 0u, testSeam.keyBuffer.size());
+    }
+}
+
+// 254 steps of fading in, 399 held, 255 fading out; Escape ends it.
+TEST_F(Screens, IntroRuns908StepsUnlessEscapeIsHeld)
+{
+    const struct { int ticksPerFrame, escapeAt, frames; } cases[] = {{4, 0, 908 / 4 + 1}, {1, 100, 100}};
+    for (const auto& c : cases) {
+        testSeam.ticksPerPresent = c.ticksPerFrame;
+        EXPECT_EQ(c.frames, runScreen([&] { game->showIntro(); }, {}, 2000,
+                                      [&](int frame) { testSeam.keys[KEY_ESC] = frame == c.escapeAt; }));
+    }
 }
 
 } // namespace
