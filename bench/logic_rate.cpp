@@ -57,7 +57,7 @@ int main()
     MainGameClass* game = new MainGameClass();
     engageAutopilot(game, 3);
     autopilot.ticksPerFrame = 0; // Allegro's timer is the clock
-    autopilot.takeExit = false;
+    autopilot.skirmish = true;
     seam.present = presentOnScreen;
     game->startGame();
     game->player->lives = 1000000;

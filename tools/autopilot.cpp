@@ -59,7 +59,7 @@ void chooseTarget(const MainGameClass& game, float sx, float sy, float& tx, floa
         return;
     }
     float best = 1e30f;
-    for (const Object* c : game.collectables) {
+    for (const Object* c : a.skirmish ? std::vector<Object*>() : game.collectables) {
         const float d = std::hypot(centreX(c) - sx, centreY(c) - sy);
         if (d < best) {
             best = d;
@@ -67,7 +67,7 @@ void chooseTarget(const MainGameClass& game, float sx, float sy, float& tx, floa
             ty = centreY(c);
         }
     }
-    if (game.collectables.empty() && game.exitOpen && a.takeExit) {
+    if (game.collectables.empty() && game.exitOpen && !a.skirmish) {
         // Straight down over the gate, never across the hazard beside it.
         tx = centreX(game.fixedObjects[3]);
         ty = std::fabs(sx - tx) < 6 ? screenHeight + 20.0f : screenHeight - 90.0f;

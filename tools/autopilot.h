@@ -30,7 +30,7 @@ struct Autopilot {
     int choice = 0;       // the menu button to click: 0 Play, 1 Instructions, 2 Credits, 3 Exit / Back;
                           // -1: the pointer rests in the middle
     bool escape = false;  // Escape held: ends the intro and play
-    bool takeExit = true; // false: with the field cleared, roams instead of leaving the wave
+    bool skirmish = false; // stays in the wave: takes nothing, leaves never, roams and fires
     int ticksPerFrame = 1; // the virtual clock; 0 leaves the clock to Allegro's timer and rest()
     long frames = 0, ticks = 0;
 

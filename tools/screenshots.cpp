@@ -34,7 +34,7 @@ void keep(const char* name, BITMAP* picture)
     }
 }
 
-// In wave 5 the ship roams instead of leaving, and the frame with the most
+// In wave 5 the ship only roams and fights, and the frame with the most
 // enemies and shots on it in 40 s of play is kept.
 void watchPlay()
 {
@@ -43,7 +43,7 @@ void watchPlay()
     lastWave = game->wave;
     if (game->wave == 3 && waveFrames == 60)
         keep("wave-completed", screenCopy); // the time bonus being counted
-    autopilot.takeExit = game->wave != 5;
+    autopilot.skirmish = game->wave == 5;
     if (game->wave != 5)
         return;
     long count = static_cast<long>(game->player->bullets.size());
