@@ -64,6 +64,7 @@ int main(int argc, char** argv)
         mouseSens = marathon ? 1.0f : sensitivities[games % 9];
         soundOn = games % 3 != 2;
         lastScore = 0;
+        waveSince = autopilot.ticks;
         autopilot.escape = false;
         game->playGame();
         const auto& rows = game->highscores->entries;
