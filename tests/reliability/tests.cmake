@@ -1,8 +1,7 @@
-# Memory errors (label sanitize): the game's library built again by the same
-# compiler with AddressSanitizer and UBSan, linked with the unit tests' own
-# objects (its objects first, so that the game's inline functions come
-# instrumented), and the soak; any report fails. The real timer under
-# ThreadSanitizer is left to test-slow.
+# Memory errors (label sanitize): the game's library built again with ASan and
+# UBSan, linked with the unit tests' own objects (its own first, so that the
+# game's inline functions come instrumented), and the soak; any report fails.
+# The real timer under ThreadSanitizer is left to test-slow.
 set(SANITIZE -fsanitize=address,undefined,float-cast-overflow -fno-sanitize-recover=all -fno-omit-frame-pointer -g1)
 foreach(property SOURCES INCLUDE_DIRECTORIES LINK_LIBRARIES)
   get_target_property(core_${property} tarnavel_core ${property})
@@ -21,10 +20,13 @@ add_executable(soak reliability/soak.cpp ${CMAKE_SOURCE_DIR}/tools/autopilot.cpp
 target_link_libraries(soak PRIVATE tarnavel_core_asan)
 target_compile_options(soak PRIVATE ${TARNAVEL_WARNINGS})
 
+# Each shard in a directory of its own: the plain unit tests run beside them.
 foreach(shard 0 1)
-  add_test(NAME sanitize.unit_tests_${shard} COMMAND unit_tests_asan)
-  set_tests_properties(sanitize.unit_tests_${shard} PROPERTIES LABELS sanitize WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-    ENVIRONMENT "DISPLAY=;GTEST_TOTAL_SHARDS=2;GTEST_SHARD_INDEX=${shard}")
+  set(dir ${CMAKE_CURRENT_BINARY_DIR}/asan_${shard})
+  file(MAKE_DIRECTORY ${dir})
+  add_test(NAME sanitize.unit_tests_${shard} COMMAND unit_tests_asan WORKING_DIRECTORY ${dir})
+  set_tests_properties(sanitize.unit_tests_${shard} PROPERTIES LABELS sanitize
+    ENVIRONMENT "DISPLAY=;TEST_TMPDIR=${dir};GTEST_TOTAL_SHARDS=2;GTEST_SHARD_INDEX=${shard}")
 endforeach()
 add_test(NAME sanitize.soak COMMAND soak 100000 ${TARNAVEL_DATA_DIR} 1 15)
 set_tests_properties(sanitize.soak PROPERTIES LABELS sanitize)
