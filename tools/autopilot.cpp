@@ -37,8 +37,9 @@ int pointer(bool vertical)
     return vertical ? b->y + b->height / 2 : b->x + b->width / 2;
 }
 
-// Where to go: the nearest collectable, then the exit; when a target has
-// held out for a while (a hazard beside it), a random one for a while.
+// Where to go: the nearest collectable, then the exit (in a skirmish, the
+// middle); when a target has held out for a while (a hazard beside it), a
+// random place for a while.
 void chooseTarget(const MainGameClass& game, float sx, float sy, float& tx, float& ty)
 {
     if (game.collectables.size() != a.collectablesLeft) {
@@ -58,8 +59,10 @@ void chooseTarget(const MainGameClass& game, float sx, float sy, float& tx, floa
         ty = a.boldY;
         return;
     }
+    if (a.skirmish)
+        return;
     float best = 1e30f;
-    for (const Object* c : a.skirmish ? std::vector<Object*>() : game.collectables) {
+    for (const Object* c : game.collectables) {
         const float d = std::hypot(centreX(c) - sx, centreY(c) - sy);
         if (d < best) {
             best = d;
@@ -67,7 +70,7 @@ void chooseTarget(const MainGameClass& game, float sx, float sy, float& tx, floa
             ty = centreY(c);
         }
     }
-    if (game.collectables.empty() && game.exitOpen && !a.skirmish) {
+    if (game.collectables.empty() && game.exitOpen) {
         // Straight down over the gate, never across the hazard beside it.
         tx = centreX(game.fixedObjects[3]);
         ty = std::fabs(sx - tx) < 6 ? screenHeight + 20.0f : screenHeight - 90.0f;
