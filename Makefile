@@ -9,7 +9,9 @@ JOBS ?= $(shell nproc)
 BUILD_PACKAGES = g++ cmake pkg-config liballegro4-dev libaldmb1-dev libdumb1-dev \
 	libfreetype-dev fonts-dejavu-core libxi-dev
 TEST_PACKAGES = libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-apps x11-utils imagemagick \
-	desktop-file-utils groff-base clang-14 libclang-rt-14-dev valgrind
+	desktop-file-utils groff-base
+# Only for `make test-slow` and `make fuzz`: memcheck, and clang for libFuzzer.
+SLOW_PACKAGES = valgrind clang-14 libclang-rt-14-dev
 
 SUDO = $(if $(filter 0,$(shell id -u)),,sudo)
 
@@ -25,7 +27,8 @@ define install_packages
 	fi
 endef
 
-.PHONY: all play test deps test-deps configure build bench bench-play screenshots sheet clean fuzz soak mutants
+.PHONY: all play test test-slow deps test-deps slow-deps configure build bench bench-play screenshots sheet clean \
+	fuzz soak mutants
 
 all: build
 
@@ -34,6 +37,9 @@ deps:
 
 test-deps: deps
 	$(call install_packages,$(TEST_PACKAGES))
+
+slow-deps: test-deps
+	$(call install_packages,$(SLOW_PACKAGES))
 
 # The game alone needs no test tools; `make test` switches them on.
 WITH_TESTS ?= OFF
@@ -47,10 +53,23 @@ build: deps configure
 play: build
 	cd $(BUILD)/data && ../tarnavel
 
+# The unit and end-to-end tests, and the unit tests and a short soak built
+# with AddressSanitizer and UBSan (ctest labels unit, e2e, sanitize).
 test: WITH_TESTS = ON
 test: test-deps configure
 	cmake --build $(BUILD) -j $(JOBS)
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE slow
+
+# What `make test` leaves out (ctest label slow): the real game under
+# valgrind's memcheck, mouse steering at three rates, the real timer under
+# ThreadSanitizer; then `make soak` for SLOW_SOAK_STEPS and `make fuzz`.
+SLOW_SOAK_STEPS ?= 1000000
+test-slow: WITH_TESTS = ON
+test-slow: slow-deps configure
+	cmake --build $(BUILD) -j $(JOBS) --target all timer_threads
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -L slow
+	$(MAKE) soak SOAK_STEPS=$(SLOW_SOAK_STEPS)
+	$(MAKE) fuzz
 
 # Every bench_* binary, under an Xvfb of their own (about three minutes).
 bench: WITH_TESTS = ON
@@ -58,43 +77,54 @@ bench: test-deps configure
 	cmake --build $(BUILD) -j $(JOBS)
 	bash bench/run.sh $(BUILD)
 
-# The measurements of the real game under Xvfb that take longer: start-up to
-# the first menu frame, mouse steering at three rates, and resident memory
-# over RSS_MINUTES (default 10) minutes of play.
+# The measurements under Xvfb that take longer: the real game's start-up to
+# the first menu frame and resident memory over RSS_MINUTES (default 10)
+# minutes of play flown by the autopilot. (Steering at three rates runs in
+# make test-slow.)
 RSS_MINUTES ?= 10
 bench-play: WITH_TESTS = ON
 bench-play: test-deps configure
 	cmake --build $(BUILD) -j $(JOBS)
 	TARNAVEL_BUILD_DIR=$(BUILD) bash bench/startup.sh
-	TARNAVEL_BUILD_DIR=$(BUILD) STEERING_COMPARE=1 bash tests/e2e/test_steering.sh
 	TARNAVEL_BUILD_DIR=$(BUILD) RSS_MINUTES=$(RSS_MINUTES) bash bench/rss.sh
 
-# The README's pictures in docs/, taken from the game under Xvfb.
+# The README's pictures in docs/: the game object flown by the autopilot,
+# headless (tools/screenshots.cpp), stored as 8-bit PNG of 64 colours.
 screenshots: WITH_TESTS = ON
 screenshots: test-deps configure
-	cmake --build $(BUILD) -j $(JOBS) --target tarnavel rundir tarnavel_pilot
-	TARNAVEL_BUILD_DIR=$(BUILD) bash tests/e2e/screenshots.sh docs
-
-# The reliability checks at length, each sanitizer tree in its own build
-# directory beside the plain build. FUZZ_SECONDS per fuzz target.
-FUZZ_SECONDS ?= 300
-RELIABILITY = tests/reliability
-fuzz: test-deps
-	JOBS=$(JOBS) $(RELIABILITY)/build_tree.sh fuzz $(BUILD)/fuzz
-	@for t in $(BUILD)/fuzz/fuzz_*; do \
-	  $(RELIABILITY)/fuzz/run_fuzz.sh $(BUILD)/fuzz $${t##*/fuzz_} $(FUZZ_SECONDS) || exit 1; \
+	cmake --build $(BUILD) -j $(JOBS) --target rundir tarnavel_screenshots
+	mkdir -p $(BUILD)/screenshots
+	$(BUILD)/tools/tarnavel_screenshots $(BUILD)/data $(BUILD)/screenshots
+	for f in $(BUILD)/screenshots/*.bmp; do \
+	  convert $$f -strip -dither None -colors 64 PNG8:docs/$$(basename $$f .bmp).png || exit 1; \
 	done
 
-# Random play of the real game logic under AddressSanitizer and UBSan:
-# SOAK_STEPS logic steps (10^6 steps are about three hours of game time),
-# reaching wave 40 at least.
+# Whole games flown by the autopilot under AddressSanitizer and UBSan
+# (tests/reliability/soak.cpp): SOAK_STEPS logic steps of 10 ms (10^6 take
+# about two minutes), marathons up to SOAK_WAVE + 5, which some game must reach.
 SOAK_STEPS ?= 10000000
+SOAK_WAVE ?= 40
 SOAK_SEED ?= 1
 soak: WITH_TESTS = ON
 soak: test-deps configure
-	cmake --build $(BUILD) -j $(JOBS) --target rundir
-	JOBS=$(JOBS) $(RELIABILITY)/build_tree.sh address $(BUILD)/asan
-	$(BUILD)/asan/soak $(SOAK_STEPS) $(BUILD)/data $(SOAK_SEED) 40
+	cmake --build $(BUILD) -j $(JOBS) --target rundir soak
+	$(BUILD)/tests/soak $(SOAK_STEPS) $(BUILD)/data $(SOAK_SEED) $(SOAK_WAVE)
+
+# The high-score table's reader fuzzed by libFuzzer for FUZZ_SECONDS, with
+# AddressSanitizer and UBSan, in a directory on tmpfs (each save syncs the
+# disk); a finding is kept in $(BUILD)/fuzz/.
+FUZZ_SECONDS ?= 300
+FUZZ = $(abspath $(BUILD))/fuzz
+fuzz: slow-deps
+	mkdir -p $(FUZZ)/corpus
+	clang++-14 -std=c++17 -g -O1 -Wall -Wextra -Werror -fsanitize=fuzzer,address,undefined \
+	  -fno-sanitize-recover=all -I. tests/reliability/fuzz_highscores.cpp highscores/highscore_manager.cpp \
+	  -o $(FUZZ)/fuzz_highscores
+	work=$$(mktemp -d /dev/shm/tarnavel-fuzz.XXXXXX 2>/dev/null || mktemp -d) && cd $$work && \
+	  $(FUZZ)/fuzz_highscores $(FUZZ)/corpus $(CURDIR)/tests/reliability/seeds -max_len=4096 -timeout=10 \
+	  -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=$(FUZZ)/ -print_final_stats=1 >$(FUZZ)/log 2>&1; \
+	  status=$$?; rm -rf $$work; [ $$status = 0 ] || { tail -40 $(FUZZ)/log; exit 1; }
+	grep -E '^(Done|stat::number_of_executed_units)' $(FUZZ)/log
 
 # The contact sheet: every object of the four datafiles, labelled, in one PNG.
 sheet: deps configure

@@ -1,7 +1,7 @@
 // Shared by the benchmarks that run the real game object: a scratch working
 // directory holding the generated datafiles, a seam that reads no input and
-// plays nothing, and the busy field that the frame and logic benchmarks
-// measure.
+// plays nothing (the autopilot's, idle), and the busy field that the frame
+// and logic benchmarks measure.
 #pragma once
 
 #include "entities/bullet.h"
@@ -12,8 +12,7 @@
 #include "shell/al.h"
 #include "shell/globals.h"
 #include "shell/seam.h"
-
-#include <unistd.h>
+#include "tools/autopilot.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -24,94 +23,36 @@
 namespace bench {
 
 // The game reads its datafiles from, and writes its table and log into, the
-// working directory: a fresh one under /tmp, removed at exit, so that no
-// benchmark touches the player's build/data.
-inline std::string& scratchDir()
-{
-    static std::string dir;
-    return dir;
-}
-
-inline void removeScratchDir()
-{
-    const std::string& dir = scratchDir();
-    if (dir.empty())
-        return;
-    for (const char* name : {"sprites.dat", "explosion.dat", "misc.dat", "sfx.dat", "highscores.tav",
-                             "Tempout.txt", "Tempin.txt", "Log.txt"})
-        std::remove((dir + "/" + name).c_str());
-    rmdir(dir.c_str());
-}
-
+// working directory: a fresh one, so that no benchmark touches the player's
+// build/data.
 inline void enterScratchDir()
 {
-    char pattern[] = "/tmp/tarnavel-bench.XXXXXX";
-    if (!mkdtemp(pattern)) {
-        perror("mkdtemp");
+    if (!::enterScratchDir(TARNAVEL_DATA_DIR)) {
+        perror("scratch directory");
         exit(2);
     }
-    scratchDir() = pattern;
-    for (const char* name : {"sprites.dat", "explosion.dat", "misc.dat", "sfx.dat"}) {
-        const std::string from = std::string(TARNAVEL_DATA_DIR) + "/" + name;
-        const std::string to = scratchDir() + "/" + name;
-        if (symlink(from.c_str(), to.c_str()) != 0) {
-            perror(from.c_str());
-            exit(2);
-        }
-    }
-    if (chdir(pattern) != 0) {
-        perror(pattern);
-        exit(2);
-    }
-    atexit(removeScratchDir);
 }
 
-// Allegro without a display: memory bitmaps at 32 bits, datafile bitmaps
-// converted as they load. Returns false when Allegro cannot start.
-inline bool startHeadless()
-{
-    if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0)
-        return false;
-    set_color_depth(32);
-    set_color_conversion(COLORCONV_TOTAL);
-    return true;
-}
+inline bool startHeadless() { return ::startHeadless(); }
 
-// No input, no sound, no waiting. present is the caller's choice: the real
-// screen, nothing, or a clock that a blocking screen can count on.
-inline void noMickeys(int* mx, int* my) { *mx = *my = 0; }
-inline int noButtons() { return 0; }
-inline int pointerAtZero() { return 0; }
-inline bool noKey(int) { return false; }
-inline bool noKeyWaiting() { return false; }
-inline int noReadKey() { return 0; }
-inline void noClearKeys() {}
-inline void noPlay(SAMPLE*, int, int, int) {}
-inline int noVoice(SAMPLE*) { return -1; }
-inline void noVoicePriority(int, int) {}
-inline void noVoiceCall(int) {}
+// The autopilot's seam with nothing to fly: no input, no sound, a virtual
+// clock. present is the caller's choice: the real screen, nothing, or the
+// autopilot's own, whose clock a blocking screen can count on.
 inline void noPresent(BITMAP*, int, int) {}
-inline void noClearScreen(int) {}
-inline void noRest(unsigned int) {}
-// Each frame of a blocking screen (the wave-completed count-up) owes one
-// step, so such a screen runs to its end without a timer.
-inline void tickingPresent(BITMAP*, int, int) { speedCounter.fetch_add(1); }
-
 inline Seam quietSeam(void (*present)(BITMAP*, int, int))
 {
-    return Seam{noMickeys, noButtons, pointerAtZero, pointerAtZero,
-                noKey, noKeyWaiting, noReadKey, noClearKeys,
-                noPlay, noVoice, noVoicePriority, noVoiceCall, noVoiceCall,
-                present, noClearScreen, noRest};
+    Seam quiet = autopilotSeam;
+    quiet.present = present;
+    return quiet;
 }
 
 // Plays the game's own set-up up to the given wave: startGame, then
-// nextWave (with its wave-completed screens run through by tickingPresent)
+// nextWave (its wave-completed screens run through by the autopilot's clock)
 // until `wave` is reached. The caller's seam is back in force afterwards.
 inline void reachWave(MainGameClass& game, int wave)
 {
     const Seam kept = seam;
-    seam = quietSeam(tickingPresent);
+    seam = autopilotSeam;
     game.startGame();
     while (game.wave < wave)
         game.nextWave();

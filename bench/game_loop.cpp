@@ -1,72 +1,45 @@
-// Cost of the play loop's pieces on memory bitmaps: one logic step on a busy
-// field, one frame drawn, and a wave set-up at a wave where the hazard
-// placement runs out of room. The game object works in a temporary
-// directory holding links to the generated datafiles; a silent seam stands
-// in for the machine and pays the wave-completed screen's clock at once.
-#include "entities/enemy.h"
-#include "entities/player_ship.h"
-#include "game/main_game.h"
-#include "shell/al.h"
-#include "shell/globals.h"
-#include "shell/seam.h"
+// The play loop as a whole, headless: a seeded game of 20,000 logic steps
+// (200 s of play) flown by the autopilot through the real playGame, with its
+// frames, wave set-ups, wave-completed screens, deaths and name entries; the
+// items per second are logic steps. Then the wave set-up alone, at an early
+// wave, a middle one and one where the hazard placement runs out of room.
 #include "bench/bench_support.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <unistd.h>
-
-
 namespace {
 
-// Each presented frame owes many steps, so blocking screens end at once.
-void presentPaysTheClock(BITMAP*, int, int) { speedCounter += 1000; }
-
-// One game object for every benchmark, built in a scratch directory.
 MainGameClass* game = nullptr;
+constexpr long playedSteps = 20000;
 
-// A wave in progress with `count` enemies of every kind on the field.
-void busyField(int wave, int count)
+void presentUntilDone(BITMAP* picture, int x, int y)
 {
-    game->startGame();
-    game->wave = wave - 1;
-    game->nextWave();
-    for (int i = 0; i < count; ++i)
-        game->enemies.push_back(new Enemy(i % 7, game->spritesData, game->explosionData, game->sfxData));
-    speedCounter = 0;
+    autopilot.escape = autopilot.ticks >= playedSteps;
+    autopilotSeam.present(picture, x, y);
 }
 
-void BM_LogicStep(benchmark::State& state)
+void BM_PlayedGame(benchmark::State& state)
 {
-    srand(7);
-    busyField(10, static_cast<int>(state.range(0)));
-    seconds = 1;
+    int wave = 0;
     for (auto _ : state) {
-        game->logicStep();
-        // Keep the field as it is: a death would wipe the enemies.
-        game->player->explosionFrame = -1;
-        game->player->destroyed = false;
-        game->player->lives = 5;
+        engageAutopilot(game, 1);
+        seam.present = presentUntilDone;
+        srand(1);
+        seconds = 0;
+        while (!autopilot.escape)
+            game->playGame();
+        wave = game->wave;
     }
-    state.SetItemsProcessed(state.iterations());
+    state.SetItemsProcessed(state.iterations() * playedSteps);
+    state.counters["last_wave"] = wave;
 }
-BENCHMARK(BM_LogicStep)->Arg(0)->Arg(20)->Unit(benchmark::kMicrosecond);
-
-void BM_DrawFrame(benchmark::State& state)
-{
-    srand(7);
-    busyField(10, static_cast<int>(state.range(0)));
-    for (auto _ : state)
-        game->drawFrame();
-    state.SetItemsProcessed(state.iterations());
-}
-BENCHMARK(BM_DrawFrame)->Arg(0)->Arg(20)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PlayedGame)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 // Wave 600: 1205 collectables; most hazards find no place within the bound.
 void BM_NextWave(benchmark::State& state)
 {
+    engageAutopilot(nullptr, 1);
+    autopilot.ticksPerFrame = 1000; // the wave-completed screen ends at once
     srand(7);
     game->startGame();
     for (auto _ : state) {
@@ -86,13 +59,10 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     if (!bench::startHeadless())
         return 2;
-    seam = bench::quietSeam(presentPaysTheClock);
     soundOn = true;
     bench::enterScratchDir();
     game = new MainGameClass();
-
     benchmark::RunSpecifiedBenchmarks();
-
     delete game;
     return 0;
 }

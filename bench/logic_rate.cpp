@@ -1,8 +1,9 @@
 // The logic rate of play against CLOCK_MONOTONIC: the game on a real window
 // (run under Xvfb by `make bench`) with its 100 Hz and 1 Hz timers, run
 // through the play loop's own pieces (logicStep for every owed tick, then
-// drawFrame) for 60 seconds, after one second of the same to settle. The ship gets no input and cannot run out of
-// lives, so no game over and no new wave resets the counter meanwhile.
+// drawFrame) for 60 seconds, after one second of the same to settle. The
+// autopilot flies the ship but never leaves the wave, and the ship cannot run
+// out of lives, so no game over and no new wave resets the counter meanwhile.
 //
 // Reported: the ticks the timer delivered during the 60 s (steps run plus
 // steps still owed when the count is read, a few milliseconds after the 60 s;
@@ -29,7 +30,11 @@ double monotonicNow()
     return now.tv_sec + now.tv_nsec * 1e-9;
 }
 
-void presentOnScreen(BITMAP* picture, int x, int y) { allegroSeam.present(picture, x, y); }
+void presentOnScreen(BITMAP* picture, int x, int y)
+{
+    allegroSeam.present(picture, x, y);
+    autopilotSeam.present(picture, x, y);
+}
 
 } // namespace
 
@@ -49,8 +54,11 @@ int main()
     text_mode(-1);
     install_int_ex(timerFunc, BPS_TO_TIMER(100));
     install_int_ex(secondsFunc, SECS_TO_TIMER(1));
-    seam = bench::quietSeam(presentOnScreen);
     MainGameClass* game = new MainGameClass();
+    engageAutopilot(game, 3);
+    autopilot.ticksPerFrame = 0; // Allegro's timer is the clock
+    autopilot.skirmish = true;
+    seam.present = presentOnScreen;
     game->startGame();
     game->player->lives = 1000000;
     const int startWave = game->wave;

@@ -1,42 +1,40 @@
-# The reliability checks as ctest entries, in short versions: the fuzz
-# targets for seconds each, the timer under ThreadSanitizer, the soak and
-# the torn-save test under AddressSanitizer. Each sanitizer tree is built by
-# a fixture of its own before the checks that need it. `make fuzz` and
-# `make soak` run the same checks at length.
-set(RELIABILITY_DIR ${CMAKE_CURRENT_SOURCE_DIR}/reliability)
-
-function(reliability_tree kind dir)
-  add_test(NAME reliability.build_${kind}
-    COMMAND bash ${RELIABILITY_DIR}/build_tree.sh ${kind} ${dir})
-  set_tests_properties(reliability.build_${kind} PROPERTIES
-    FIXTURES_SETUP tree_${kind} LABELS reliability TIMEOUT 1200
-    ENVIRONMENT "JOBS=2")
-endfunction()
-
-reliability_tree(fuzz ${CMAKE_BINARY_DIR}/fuzz)
-foreach(name settings datafile highscores)
-  add_test(NAME reliability.fuzz_${name}
-    COMMAND bash ${RELIABILITY_DIR}/fuzz/run_fuzz.sh ${CMAKE_BINARY_DIR}/fuzz ${name} 10 2000000)
-  set_tests_properties(reliability.fuzz_${name} PROPERTIES
-    FIXTURES_REQUIRED tree_fuzz LABELS reliability TIMEOUT 120 RESOURCE_LOCK heavy)
+# Memory errors (label sanitize): the game's library built again with ASan and
+# UBSan, linked with the unit tests' own objects (its own first, so that the
+# game's inline functions come instrumented), and the soak; any report fails.
+# The real timer under ThreadSanitizer is left to test-slow.
+set(SANITIZE -fsanitize=address,undefined,float-cast-overflow -fno-sanitize-recover=all -fno-omit-frame-pointer -g1)
+foreach(property SOURCES INCLUDE_DIRECTORIES LINK_LIBRARIES)
+  get_target_property(core_${property} tarnavel_core ${property})
 endforeach()
+add_library(tarnavel_core_asan STATIC ${core_SOURCES})
+target_include_directories(tarnavel_core_asan PUBLIC ${core_INCLUDE_DIRECTORIES})
+target_link_libraries(tarnavel_core_asan PUBLIC ${core_LINK_LIBRARIES})
+target_compile_options(tarnavel_core_asan PUBLIC ${SANITIZE} PRIVATE ${TARNAVEL_WARNINGS})
+target_link_options(tarnavel_core_asan PUBLIC ${SANITIZE})
 
-reliability_tree(thread ${CMAKE_BINARY_DIR}/tsan)
-add_test(NAME reliability.timer_threads
-  COMMAND bash ${RELIABILITY_DIR}/threads/run_timer_threads.sh ${CMAKE_BINARY_DIR}/tsan 5)
-set_tests_properties(reliability.timer_threads PROPERTIES
-  RESOURCE_LOCK xserver
-  FIXTURES_REQUIRED tree_thread LABELS reliability TIMEOUT 120)
+get_target_property(unit_libraries unit_tests LINK_LIBRARIES)
+list(TRANSFORM unit_libraries REPLACE "^tarnavel_core$" tarnavel_core_asan)
+add_executable(unit_tests_asan $<TARGET_OBJECTS:tarnavel_core_asan> $<TARGET_OBJECTS:unit_tests>)
+target_link_libraries(unit_tests_asan PRIVATE ${unit_libraries})
+add_executable(soak reliability/soak.cpp ${CMAKE_SOURCE_DIR}/tools/autopilot.cpp)
+target_link_libraries(soak PRIVATE tarnavel_core_asan)
+target_compile_options(soak PRIVATE ${TARNAVEL_WARNINGS})
 
-# The whole game under AddressSanitizer and UBSan.
-reliability_tree(address ${CMAKE_BINARY_DIR}/asan)
-set(SANITIZER_ENV "ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
-add_test(NAME reliability.torn_save COMMAND ${CMAKE_BINARY_DIR}/asan/torn_save 1000)
-set_tests_properties(reliability.torn_save PROPERTIES
-  FIXTURES_REQUIRED tree_address LABELS reliability TIMEOUT 300 ENVIRONMENT "${SANITIZER_ENV}"
-  RESOURCE_LOCK heavy)
-add_test(NAME reliability.soak
-  COMMAND ${CMAKE_BINARY_DIR}/asan/soak 400000 ${TARNAVEL_DATA_DIR} 1 40)
-set_tests_properties(reliability.soak PROPERTIES
-  FIXTURES_REQUIRED tree_address LABELS reliability TIMEOUT 600 ENVIRONMENT "${SANITIZER_ENV}"
-  RESOURCE_LOCK heavy)
+# Each shard in a directory of its own: the plain unit tests run beside them.
+foreach(shard 0 1)
+  set(dir ${CMAKE_CURRENT_BINARY_DIR}/asan_${shard})
+  file(MAKE_DIRECTORY ${dir})
+  add_test(NAME sanitize.unit_tests_${shard} COMMAND unit_tests_asan WORKING_DIRECTORY ${dir})
+  set_tests_properties(sanitize.unit_tests_${shard} PROPERTIES LABELS sanitize
+    ENVIRONMENT "DISPLAY=;TEST_TMPDIR=${dir};GTEST_TOTAL_SHARDS=2;GTEST_SHARD_INDEX=${shard}")
+endforeach()
+add_test(NAME sanitize.soak COMMAND soak 100000 ${TARNAVEL_DATA_DIR} 1 15)
+set_tests_properties(sanitize.soak PROPERTIES LABELS sanitize)
+
+add_executable(timer_threads EXCLUDE_FROM_ALL reliability/timer_threads.cpp ${CMAKE_SOURCE_DIR}/shell/globals.cpp)
+target_include_directories(timer_threads PRIVATE ${CMAKE_SOURCE_DIR})
+target_compile_options(timer_threads PRIVATE -fsanitize=thread ${TARNAVEL_WARNINGS})
+target_link_options(timer_threads PRIVATE -fsanitize=thread)
+target_link_libraries(timer_threads PRIVATE PkgConfig::ALLEGRO)
+add_test(NAME slow.timer_threads COMMAND xvfb-run -a -s "-nolisten tcp -noreset" $<TARGET_FILE:timer_threads> 10)
+set_tests_properties(slow.timer_threads PROPERTIES LABELS slow RESOURCE_LOCK xserver ENVIRONMENT "TSAN_OPTIONS=halt_on_error=1")
