@@ -49,7 +49,7 @@ int main()
     install_timer();
     bench::enterScratchDir();
     soundOn = false;
-    setGraphicsMode(true, 0);
+    setGraphicsMode(true, 0, 1);
     set_color_conversion(COLORCONV_TOTAL);
     text_mode(-1);
     install_int_ex(timerFunc, BPS_TO_TIMER(100));

@@ -65,7 +65,7 @@ int main(int argc, char** argv)
     }
     install_timer();
     bench::enterScratchDir();
-    setGraphicsMode(true, 0);
+    setGraphicsMode(true, 0, 1);
     set_color_conversion(COLORCONV_TOTAL);
     text_mode(-1);
     install_int_ex(timerFunc, BPS_TO_TIMER(100));

@@ -26,11 +26,12 @@ bool isNameCharacter(int c) { return c >= 33 && c <= 126; }
 
 } // namespace
 
-// Called by the menu dispatch; returns after the name entry.
+// Called by the menu dispatch; returns after the name entry, or at once when
+// the game is asked to quit.
 void MainGameClass::playGame()
 {
     startGame();
-    while (!seam.keyDown(KEY_ESC)) {
+    while (!seam.keyDown(KEY_ESC) && !quitRequested) {
         while (speedCounter > 0) {
             logicStep();
             --speedCounter;
@@ -39,8 +40,10 @@ void MainGameClass::playGame()
             break;
         drawFrame();
         ++frames;
+        waitForTick();
     }
-    gameOver();
+    if (!quitRequested)
+        gameOver();
 }
 
 void MainGameClass::startGame()
@@ -180,7 +183,9 @@ void MainGameClass::drawFrame()
 }
 
 // The game-over picture; a qualifying score takes a name of up to 9
-// characters, ended by Enter, a further waiting key or the left button.
+// characters, ended by Enter, a further waiting key or the left button. The
+// row is saved as soon as it is placed: a closed window, a logout or a crash
+// later on must not lose it. Asked to quit, the entry ends with what was typed.
 void MainGameClass::gameOver()
 {
     const int w = screenWidth;
@@ -193,7 +198,8 @@ void MainGameClass::gameOver()
 
     std::string name;
     bool named = false;
-    for (;;) {
+    speedCounter = 0;
+    while (!quitRequested) {
         const bool onList = highscores->IsOnList(player->score);
         clear_to_color(buffer, makecol(0, 0, 0));
         draw_sprite(buffer, picture, w / 2 - picture->w / 2, h / 2 - picture->h);
@@ -207,6 +213,8 @@ void MainGameClass::gameOver()
 
         if (onList) {
             const int k = seam.readKey();
+            if (quitRequested)
+                break;
             const int scancode = k >> 8;
             const int character = k & 0xff;
             if (scancode != KEY_ENTER && scancode != KEY_BACKSPACE && scancode != KEY_SPACE
@@ -221,8 +229,12 @@ void MainGameClass::gameOver()
         if ((seam.keyDown(KEY_ENTER) && named && onList) || seam.keyWaiting()
             || ((seam.mouseButtons() & 1) && onList))
             break;
+        waitForTick();
+        speedCounter = 0;
     }
 
-    if (highscores->IsOnList(player->score))
+    if (highscores->IsOnList(player->score)) {
         highscores->AddEntry(name, player->score);
+        highscores->PrintToFile("highscores.tav");
+    }
 }

@@ -111,7 +111,8 @@ void MainGameClass::nextWave()
 }
 
 // Counts the bonus left into the score, 4 points per logic step, then waits
-// up to 4 seconds for a key or the left button.
+// up to 4 seconds for a key or the left button. Ends at once when the game
+// is asked to quit.
 void MainGameClass::waveCompletedScreen()
 {
     const int w = screenWidth;
@@ -125,7 +126,7 @@ void MainGameClass::waveCompletedScreen()
     int remaining = initial;
     bool finished = false;
     int t = 0;
-    while (!finished) {
+    while (!finished && !quitRequested) {
         while (speedCounter > 0) {
             if (remaining > 0) {
                 remaining -= 4;
@@ -154,10 +155,11 @@ void MainGameClass::waveCompletedScreen()
         if (remaining >= initial - 5)
             for (int i = 0; i < 200; ++i)
                 seam.rest(1);
+        waitForTick();
     }
 
     seam.clearKeys();
-    for (int i = 0; i < 400; ++i) {
+    for (int i = 0; i < 400 && !quitRequested; ++i) {
         if ((seam.mouseButtons() & 1) || seam.keyWaiting())
             break;
         seam.rest(1);

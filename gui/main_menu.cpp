@@ -1,5 +1,6 @@
 // The title menu: background, scrolling welcome line, high-score table and
-// the four buttons. Returns the chosen MenuChoice code to the shell.
+// the four buttons. Returns the chosen MenuChoice code to the shell, Exit
+// when the game is asked to quit.
 #include "game/main_game.h"
 #include "gui/gui_button.h"
 #include "gui/menu_parts.h"
@@ -69,7 +70,7 @@ int MainGameClass::mainMenu()
     int welcomeX = screenWidth;
     speedCounter = 0;
 
-    for (;;) {
+    while (!quitRequested) {
         while (speedCounter > 0) {
             for (GuiButton* button : buttons)
                 button->Update();
@@ -98,5 +99,7 @@ int MainGameClass::mainMenu()
             button->Draw(buffer);
         drawMenuPointer(buffer, miscData);
         seam.present(buffer, 0, 0);
+        waitForTick();
     }
+    return 1; // closed: leave as Exit does
 }

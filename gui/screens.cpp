@@ -55,7 +55,7 @@ void MainGameClass::creditsMenu()
     float creditsScroll = creditsWindowHeight;
     speedCounter = 0;
 
-    for (;;) {
+    while (!quitRequested) {
         while (speedCounter > 0) {
             exitButton->Update();
             if (exitButton->clicked) {
@@ -85,7 +85,9 @@ void MainGameClass::creditsMenu()
         exitButton->Draw(buffer);
         drawMenuPointer(buffer, miscData);
         seam.present(buffer, 0, 0);
+        waitForTick();
     }
+    destroy_bitmap(creditsWindow);
 }
 
 void MainGameClass::showInstructions()
@@ -96,7 +98,8 @@ void MainGameClass::showInstructions()
     // Whatever was held when the screen opened must be let go before a key
     // or the left button counts.
     bool heldAtStart = (seam.mouseButtons() & 1) != 0 || seam.keyWaiting();
-    for (;;) {
+    speedCounter = 0;
+    while (!quitRequested) {
         if (heldAtStart && !seam.keyWaiting() && seam.mouseButtons() == 0)
             heldAtStart = false;
         draw_sprite(buffer, picture, 0, 0);
@@ -104,6 +107,8 @@ void MainGameClass::showInstructions()
         // The closing key stays in the buffer; the main menu empties it.
         if ((seam.keyWaiting() || (seam.mouseButtons() & 1) != 0) && !heldAtStart)
             return;
+        waitForTick();
+        speedCounter = 0;
     }
 }
 
@@ -123,7 +128,7 @@ void MainGameClass::showIntro()
     int introHold = 400;
 
     // Fade in to 255 (254 steps), hold (399 steps), fade out to 0 (255 steps).
-    while (!seam.keyDown(KEY_ESC) && introAlpha > 0) {
+    while (!seam.keyDown(KEY_ESC) && introAlpha > 0 && !quitRequested) {
         while (speedCounter > 0) {
             if (introHold == 400) {
                 if (++introAlpha > 254)
@@ -149,6 +154,7 @@ void MainGameClass::showIntro()
             draw_trans_sprite(scratch, logo, 0, 0);
         }
         seam.present(scratch, x, y);
+        waitForTick();
     }
     destroy_bitmap(scratch);
 }

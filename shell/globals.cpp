@@ -9,8 +9,10 @@ std::atomic<int> seconds{0};
 std::atomic<int> frames{0};
 std::atomic<int> fps{0};
 std::atomic<int> bonusScore{0};
+std::atomic<bool> quitRequested{false};
 
 static_assert(std::atomic<int>::is_always_lock_free, "timer counters must be lock-free");
+static_assert(std::atomic<bool>::is_always_lock_free, "a signal handler sets quitRequested");
 
 void timerFunc()
 {

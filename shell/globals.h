@@ -3,8 +3,9 @@
 
 #include <atomic>
 
-// The only mode the game sets is 640 x 480; entities and screens lay out
-// against these so that they also work on memory bitmaps before any mode.
+// The game draws a 640 x 480 picture whatever the window's size; entities and
+// screens lay out against these so that they also work on memory bitmaps
+// before any mode.
 constexpr int screenWidth = 640;
 constexpr int screenHeight = 480;
 
@@ -20,6 +21,11 @@ extern std::atomic<int> seconds;
 extern std::atomic<int> frames;
 extern std::atomic<int> fps;
 extern std::atomic<int> bonusScore;
+
+// Set by the window's close button and by SIGTERM, SIGINT or SIGHUP, from
+// Allegro's threads or a signal handler. Every screen's loop leaves when it
+// is set, and the shell then shuts down as after Exit.
+extern std::atomic<bool> quitRequested;
 
 // Installed at 100 Hz: one logic step owed per call.
 void timerFunc();

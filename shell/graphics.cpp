@@ -3,23 +3,63 @@
 #include "shell/al.h"
 #include "shell/globals.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 
-void setGraphicsMode(bool windowed, int colorDepth)
+Viewport viewport;
+
+namespace {
+
+constexpr int largestScale = 16;
+
+bool setSize(int driver, int colorDepth, int width, int height)
 {
     static const int candidates[] = {16, 15, 32, 24};
-    const int driver = windowed ? GFX_AUTODETECT_WINDOWED : GFX_AUTODETECT_FULLSCREEN;
-    bool set = false;
     for (int depth : candidates) {
         set_color_depth(colorDepth != 0 ? colorDepth : depth);
-        set = set_gfx_mode(driver, screenWidth, screenHeight, 0, 0) == 0;
+        if (set_gfx_mode(driver, width, height, 0, 0) == 0)
+            return true;
         // A depth from the settings is the player's explicit choice: one try.
-        if (set || colorDepth != 0)
-            break;
+        if (colorDepth != 0)
+            return false;
     }
-    if (!set)
+    return false;
+}
+
+} // namespace
+
+int chooseScale(int scale, bool windowed, int desktopWidth, int desktopHeight)
+{
+    if (scale == 0) {
+        const int room = windowed ? 9 : 10;
+        scale = std::min(desktopWidth * room / 10 / screenWidth, desktopHeight * room / 10 / screenHeight);
+    }
+    return std::clamp(scale, 1, largestScale);
+}
+
+void setGraphicsMode(bool windowed, int colorDepth, int scale)
+{
+    const int driver = windowed ? GFX_AUTODETECT_WINDOWED : GFX_AUTODETECT_FULLSCREEN;
+    if (scale > 1) {
+        int width = screenWidth * scale;
+        int height = screenHeight * scale;
+        // Full screen keeps the desktop's resolution: many monitors refuse
+        // or blur a mode switch.
+        int desktopWidth, desktopHeight;
+        if (!windowed && get_desktop_resolution(&desktopWidth, &desktopHeight) == 0 && desktopWidth >= width
+            && desktopHeight >= height) {
+            width = desktopWidth;
+            height = desktopHeight;
+        }
+        if (setSize(driver, colorDepth, width, height)) {
+            viewport = Viewport{scale, (width - screenWidth * scale) / 2, (height - screenHeight * scale) / 2};
+            return;
+        }
+    }
+    viewport = Viewport();
+    if (!setSize(driver, colorDepth, screenWidth, screenHeight))
         errorMessage("Unable to set graphics mode\n%s", allegro_error);
 }
 

@@ -3,10 +3,30 @@
 
 #include <cstdarg>
 
-// Sets 640 x 480 with the windowed or full-screen driver. colorDepth 0 tries
-// 16, 15, 32 and 24 bits in that order; any other depth is tried once.
-// Returns only when a mode is set; otherwise ends through errorMessage.
-void setGraphicsMode(bool windowed, int colorDepth);
+// Where the game's 640 x 480 picture stands on the screen: enlarged by a
+// whole factor, its top-left corner at (left, top). The seam draws the
+// picture and reads the pointer through it.
+struct Viewport {
+    int scale = 1;
+    int left = 0;
+    int top = 0;
+};
+extern Viewport viewport;
+
+// The factor for the Scale setting on a desktop of the given size. 0 asks for
+// the largest whole factor that fits (a window leaves a tenth of each side
+// for panels and its frame); other values are taken as they are, within
+// 1..16.
+int chooseScale(int scale, bool windowed, int desktopWidth, int desktopHeight);
+
+// Sets the mode for the picture enlarged by `scale` with the windowed or
+// full-screen driver: a window of the enlarged size, or, in full screen with
+// a factor above 1, the desktop's own resolution with the picture centred.
+// When no depth gives that, the plain 640 x 480 mode is tried instead.
+// colorDepth 0 tries 16, 15, 32 and 24 bits in that order; any other depth
+// is tried once. Sets viewport; returns only when a mode is set, otherwise
+// ends through errorMessage.
+void setGraphicsMode(bool windowed, int colorDepth, int scale);
 
 // Shows the printf-style message, leaves any graphics mode and ends the
 // process with status 1. Never returns.

@@ -9,8 +9,53 @@
 
 #include <aldumb.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <string>
+#include <thread>
+
+namespace {
+
+// A logout, `kill` or Ctrl+C leaves the game as Exit does. The handler only
+// sets the flag: the signal may land anywhere inside Allegro or Xlib.
+void requestQuit(int) { quitRequested = true; }
+void closeButtonPressed() { quitRequested = true; }
+
+void takeQuitSignals()
+{
+    struct sigaction action = {};
+    action.sa_handler = requestQuit;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(signal, &action, nullptr);
+}
+
+// Installs Allegro or ends the process. An X server that resets when its
+// last client leaves drops a connection still being set up, so a named
+// display is asked again a few times; a failed allegro_init cleans up after
+// itself. Without a system driver Allegro's installers and its text mode
+// would crash, so the message goes to the terminal.
+void startAllegro()
+{
+    constexpr int attempts = 10;
+    const char* display = getenv("DISPLAY");
+    const bool named = display != nullptr && *display != '\0';
+    for (int attempt = 1; allegro_init() != 0; ++attempt) {
+        if (!named) {
+            allegro_message("%s", "Unable to open a display: DISPLAY is not set.");
+            exit(1);
+        }
+        if (attempt == attempts) {
+            allegro_message("%s", ("Unable to open the display '" + std::string(display) + "'.").c_str());
+            exit(1);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+}
+
+} // namespace
 
 int main()
 {
@@ -31,13 +76,9 @@ int main()
     mouseSens = settings.mouseSensitivity;
 
     log << "Installing Allegro and setting graphics mode... ";
-    // Without a system driver (no display to open) Allegro's installers and
-    // its text mode would crash: the game stops as it does without a
-    // keyboard, the message going to the terminal.
-    if (allegro_init() != 0) {
-        allegro_message("%s", "Unable to find any keyboard.");
-        exit(1);
-    }
+    startAllegro();
+    // Allegro's own handlers for these end the process with abort().
+    takeQuitSignals();
     atexit(&dumb_exit);
     if (install_keyboard() != 0)
         errorMessage("Unable to find any keyboard.");
@@ -46,7 +87,12 @@ int main()
     install_timer();
     install_sound(DIGI_AUTODETECT, MIDI_NONE, nullptr);
     set_window_title("Tarnavel v " TARNAVEL_VERSION);
-    setGraphicsMode(settings.windowed, settings.colorDepth);
+    set_close_button_callback(closeButtonPressed);
+    int desktopWidth = 0;
+    int desktopHeight = 0;
+    get_desktop_resolution(&desktopWidth, &desktopHeight);
+    setGraphicsMode(settings.windowed, settings.colorDepth,
+                    chooseScale(settings.scale, settings.windowed, desktopWidth, desktopHeight));
     set_color_conversion(COLORCONV_TOTAL);
     text_mode(-1);
     install_int_ex(timerFunc, BPS_TO_TIMER(100));
@@ -60,7 +106,7 @@ int main()
     startSeam();
     game->showIntro();
     int choice = 2;
-    while (choice != 1) {
+    while (choice != 1 && !quitRequested) {
         choice = game->mainMenu();
         if (choice == 2)
             game->playGame();

@@ -1,34 +1,50 @@
 #include "shell/seam.h"
 
 #include "shell/al.h"
+#include "shell/globals.h"
+#include "shell/graphics.h"
 #include "shell/raw_mouse.h"
 #include "shell/seam_log.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
 namespace {
 
+// The pointer on the screen, as a point of the game's picture.
+int pictureX() { return std::clamp((mouse_x - viewport.left) / viewport.scale, 0, screenWidth - 1); }
+int pictureY() { return std::clamp((mouse_y - viewport.top) / viewport.scale, 0, screenHeight - 1); }
+
 void alMouseMickeys(int* mx, int* my) { get_mouse_mickeys(mx, my); }
 int alMouseButtons() { return mouse_b; }
-int alMouseX() { return mouse_x; }
-int alMouseY() { return mouse_y; }
+int alMouseX() { return pictureX(); }
+int alMouseY() { return pictureY(); }
 
 // With raw motion in force, steering reads the X server directly; a screen
 // that reads the absolute pointer ends steering and frees the pointer.
 int rawMouseX()
 {
     releaseRawMouse();
-    return mouse_x;
+    return pictureX();
 }
 int rawMouseY()
 {
     releaseRawMouse();
-    return mouse_y;
+    return pictureY();
 }
 bool alKeyDown(int scancode) { return key[scancode] != 0; }
 bool alKeyWaiting() { return keypressed() != 0; }
-int alReadKey() { return readkey(); }
+// readkey() would wait through a request to quit: 0 then, as for no key.
+int alReadKey()
+{
+    while (!keypressed()) {
+        if (quitRequested)
+            return 0;
+        rest(1);
+    }
+    return readkey();
+}
 void alClearKeys() { clear_keybuf(); }
 
 void alPlaySample(SAMPLE* sample, int volume, int pan, int frequency)
@@ -40,8 +56,22 @@ void alVoiceSetPriority(int voice, int priority) { voice_set_priority(voice, pri
 void alVoiceStart(int voice) { voice_start(voice); }
 void alReleaseVoice(int voice) { release_voice(voice); }
 
-void alPresent(BITMAP* picture, int x, int y) { draw_sprite(screen, picture, x, y); }
-void alClearScreen(int color) { clear_to_color(screen, color); }
+void alPresent(BITMAP* picture, int x, int y)
+{
+    const Viewport& v = viewport;
+    if (v.scale == 1)
+        draw_sprite(screen, picture, v.left + x, v.top + y);
+    else
+        stretch_sprite(screen, picture, v.left + x * v.scale, v.top + y * v.scale, picture->w * v.scale,
+                       picture->h * v.scale);
+}
+
+// Only the picture's place: the borders of a centred picture stay black.
+void alClearScreen(int color)
+{
+    const Viewport& v = viewport;
+    rectfill(screen, v.left, v.top, v.left + screenWidth * v.scale - 1, v.top + screenHeight * v.scale - 1, color);
+}
 void alRest(unsigned int milliseconds) { rest(milliseconds); }
 
 } // namespace
@@ -73,6 +103,12 @@ void chooseMickeys()
 }
 
 } // namespace
+
+void waitForTick()
+{
+    while (speedCounter <= 0 && !quitRequested)
+        seam.rest(1);
+}
 
 void startSeam()
 {

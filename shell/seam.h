@@ -16,7 +16,7 @@ struct Seam {
     int (*mouseY)();
     bool (*keyDown)(int scancode);          // key[scancode] is held
     bool (*keyWaiting)();                   // keypressed()
-    int (*readKey)();                       // readkey(): scan code << 8 | char
+    int (*readKey)();                       // readkey(): scan code << 8 | char; 0 once quitting
     void (*clearKeys)();                    // clear_keybuf()
 
     // Sound. Callers test soundOn first; the seam only plays.
@@ -27,14 +27,19 @@ struct Seam {
     void (*releaseVoice)(int voice);
 
     // Screen and time.
-    void (*present)(BITMAP* picture, int x, int y); // draw_sprite onto screen
-    void (*clearScreen)(int color);
+    void (*present)(BITMAP* picture, int x, int y); // draw_sprite onto the picture's place
+    void (*clearScreen)(int color);                 // the picture's whole place
     void (*rest)(unsigned int milliseconds);
 };
 
 // The table in force; starts as allegroSeam.
 extern Seam seam;
 extern const Seam allegroSeam;
+
+// Called by each screen's loop once it has shown a picture: rests until the
+// timer owes a logic step, so that no two identical pictures are drawn, or
+// until quitRequested is set.
+void waitForTick();
 
 // Set-up for play: called by the shell once the mouse and the window exist.
 // Where the X server offers raw motion it replaces Allegro's mickeys; with

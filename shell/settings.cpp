@@ -18,7 +18,8 @@ void readValue(std::istream& in, T& target)
 
 void readSettings(std::istream& in, Settings& settings)
 {
-    for (int pass = 0; pass < 5; ++pass) {
+    int passes = 5;
+    for (int pass = 0; pass < passes; ++pass) {
         std::string key;
         in >> key;
         if (key == "Sound")
@@ -31,5 +32,9 @@ void readSettings(std::istream& in, Settings& settings)
             readValue(in, settings.music);
         else if (key == "MouseSensitivity")
             readValue(in, settings.mouseSensitivity);
+        else if (key == "Scale") {
+            readValue(in, settings.scale);
+            passes = 6;
+        }
     }
 }

@@ -1,5 +1,6 @@
 // The shell's pieces: the settings reader, the timer callback, the datafile
 // check and the seam record that the end-to-end tests read.
+#include "shell/graphics.h"
 #include "shell/seam_log.h"
 #include "shell/settings.h"
 #include "support/game_fixture.h"
@@ -13,10 +14,11 @@
 
 namespace {
 
-// Five key passes; a failed read keeps that value and fails all later ones.
+// Five key passes, six once Scale was read; a failed read keeps that value
+// and fails all later ones.
 TEST(Settings, FileTexts)
 {
-    const std::pair<const char*, Settings> cases[] = { // sound, windowed, colour, music, mouse
+    const std::pair<const char*, Settings> cases[] = { // sound, windowed, colour, music, mouse, scale
         {"", {true, false, 0, true, 1.0f}},
         {"MouseSensitivity 0.5\nMusic 0 Color 32\n\n  Windowed\t1 Sound 0", {false, true, 32, false, 0.5f}},
         {"Sound 2 Windowed 1 Color 32", {true, false, 0, true, 1.0f}},
@@ -24,14 +26,46 @@ TEST(Settings, FileTexts)
         {"Volume 7 Sound 0 Windowed 1 Color 15 Music 0", {false, true, 15, true, 1.0f}},
         {"Color 16 Color 24 Sound 0 Music 0 MouseSensitivity -2 Color 32", {false, false, 24, false, -2.0f}},
         {"sound 0 windowed 1 Sound 0", {false, false, 0, true, 1.0f}},
+        {"Color 16 Color 24 Scale 0 Sound 0 Music 0 MouseSensitivity -2", {false, false, 24, false, -2.0f, 0}},
+        {"Scale 3 Scale 2 Sound 0 Music 0 Windowed 1 Color 8 Color 15", {false, true, 8, false, 1.0f, 2}},
+        {"Scale two Sound 0", {true, false, 0, true, 1.0f, 1}},
     };
     for (const auto& [text, e] : cases) {
         std::istringstream in(text);
         Settings s;
         readSettings(in, s);
-        EXPECT_EQ(std::tie(e.sound, e.windowed, e.colorDepth, e.music, e.mouseSensitivity),
-                  std::tie(s.sound, s.windowed, s.colorDepth, s.music, s.mouseSensitivity)) << text;
+        EXPECT_EQ(std::tie(e.sound, e.windowed, e.colorDepth, e.music, e.mouseSensitivity, e.scale),
+                  std::tie(s.sound, s.windowed, s.colorDepth, s.music, s.mouseSensitivity, s.scale)) << text;
     }
+}
+
+// The factor a Scale setting gives on a desktop: 0 the largest that fits (a
+// window leaving a tenth for panels), others as asked within 1..16.
+TEST(Scale, FactorForTheDesktop)
+{
+    const std::tuple<int, bool, int, int, int> cases[] = {
+        {1, true, 1920, 1080, 1}, {0, true, 1920, 1080, 2}, {0, false, 1920, 1080, 2}, {0, true, 1366, 768, 1},
+        {0, false, 1280, 960, 2}, {0, true, 1280, 960, 1}, {0, true, 3840, 2160, 4}, {0, true, 0, 0, 1},
+        {3, true, 800, 600, 3}, {-2, true, 1920, 1080, 1}, {99, false, 1920, 1080, 16},
+    };
+    for (const auto& [scale, windowed, w, h, factor] : cases)
+        EXPECT_EQ(factor, chooseScale(scale, windowed, w, h)) << scale << " " << windowed << " " << w << "x" << h;
+}
+
+// The menus read the pointer as a point of the picture: divided by the
+// factor, a centred picture's border clamped to its edge.
+TEST(Scale, PointerInThePicture)
+{
+    const std::tuple<Viewport, int, int, int, int> cases[] = {
+        {{1, 0, 0}, 17, 479, 17, 479}, {{2, 0, 0}, 1131, 801, 565, 400},
+        {{2, 320, 60}, 100, 30, 0, 0}, {{2, 320, 60}, 1919, 1079, 639, 479}, {{3, 0, 0}, 5, 2, 1, 0},
+    };
+    const Viewport kept = viewport;
+    for (const auto& [v, x, y, px, py] : cases) {
+        viewport = v, mouse_x = x, mouse_y = y;
+        EXPECT_EQ(std::make_pair(px, py), std::make_pair(allegroSeam.mouseX(), allegroSeam.mouseY())) << x << "," << y;
+    }
+    viewport = kept;
 }
 
 // Each second drains 40 of the bonus, never below 0, and publishes the

@@ -1,0 +1,46 @@
+# Ends the desktop may choose: a name entered is in the file at once, so a
+# SIGKILL afterwards loses nothing; SIGTERM at any moment of the menu or of
+# play leaves as Exit does, never through an abort.
+source "$(dirname "$0")/harness.sh"
+
+LOG='Installing Allegro and setting graphics mode... Done!\nCreating level... Done!\nRunning menus... Done!\nFreeing memory... Done!\nShutting down.'
+decoded() { perl -0777 -pe '$_ = ~$_' <"$TV_RUN/highscores.tav"; }
+
+tv_start_x
+tv_note "a name entered, then SIGKILL at the menu"
+tv_new_run
+# 0 points rank third.
+printf 'Ada 900000\r\nBo 800000\r\nCy -1\r\nDi -2\r\nEd -3\r\n' | perl -0777 -pe '$_ = ~$_' >"$TV_RUN/highscores.tav"
+tv_start_game
+tv_wait_window
+tv_skip_intro
+tv_choose play
+tv_wait_seam '^steer'
+tv_hold Escape tv_wait_seam '^clear ' 2
+tv_until 30 "the name prompt" eval 'tv_scan 0 331 640 14 "\$r + \$g + \$b == 765"; [ "$TV_COUNT" -gt 0 ]'
+for c in K i m; do
+    tv_sum 0 345 640 30
+    tv_type $c
+    tv_wait_sum 0 345 640 30 ! "$TV_SUM"
+done
+tv_hold Return tv_menu
+kill -KILL "$TV_PID"
+tv_wait_exit
+decoded | grep -Pzq '\AAda 900000\r\nBo 800000\r\nKim 0\r\nCy -1\r\nDi -2\r\n\z' ||
+    tv_fail "the table after SIGKILL: $(decoded | cat -A)"
+
+for run in $(seq 10); do
+    tv_new_run
+    tv_start_game
+    tv_wait_window
+    tv_skip_intro
+    where=menu
+    [ $((run % 2)) = 0 ] && { where=play; tv_choose play; tv_wait_seam '^steer'; }
+    sleep "0.$((RANDOM % 5))"
+    tv_note "SIGTERM $run in the $where"
+    kill -TERM "$TV_PID"
+    tv_wait_exit
+    tv_assert_eq 0 "$TV_STATUS" "exit status after SIGTERM $run"
+    tv_assert_bytes "$TV_RUN/Log.txt" "$LOG"
+    [ "$(decoded | grep -c '^None 0')" = 5 ] || tv_fail "no table saved after SIGTERM $run"
+done

@@ -1,0 +1,63 @@
+# The window on a desktop: Scale 2 doubles it and everything in it, the
+# pointer included; the close button leaves as Exit does, from a menu screen
+# and from play (there without a name entry).
+source "$(dirname "$0")/harness.sh"
+
+LOG='Installing Allegro and setting graphics mode... Done!\nCreating level... Done!\nRunning menus... Done!\nFreeing memory... Done!\nShutting down.'
+TABLE='Ada 900000\r\nBo 800000\r\nCy -1\r\nDi -2\r\nEd -3\r\n'
+# The menu below its scrolling welcome line: at Scale 2 every second pixel of
+# every second row.
+menu_below_welcome()
+{
+    local s=$1
+    tv_region 0 $((20 * s)) $((640 * s)) $((460 * s)) | perl -e 'my $s = shift; local $/ = \(4 * 640 * $s);
+        my $n = 0; while (my $row = <STDIN>) { print join "", (unpack "(a4)*", $row)[map { $_ * $s } 0 .. 639] if $n++ % $s == 0 }' "$s" | md5sum
+}
+close_and_check()
+{
+    "$TARNAVEL_CLOSE_WINDOW" "$TV_WIN" || tv_fail "close_window"
+    tv_wait_exit
+    tv_assert_eq 0 "$TV_STATUS" "exit status after the close button"
+    tv_assert_bytes "$TV_RUN/Log.txt" "$LOG"
+}
+
+TV_SCREEN=1400x1000x24
+tv_start_x
+for scale in 1 2; do
+    tv_note "Scale $scale"
+    tv_new_run "Windowed 1" "Sound 0" "Scale $scale"
+    tv_start_game
+    tv_wait_window
+    tv_skip_intro
+    tv_assert_eq "$((640 * scale))x$((480 * scale))" "$(xwininfo -id "$TV_WIN" | awk '/Width:/ { w = $2 } /Height:/ { print w "x" $2 }')" "window size"
+    # The pointer at the same point of the picture at both scales.
+    tv_sum $((296 * scale)) $((196 * scale)) $((20 * scale)) $((20 * scale)) before
+    tv_mouse_to $((300 * scale)) $((200 * scale))
+    tv_wait_sum $((296 * scale)) $((196 * scale)) $((20 * scale)) $((20 * scale)) ! "$before"
+    if [ $scale = 1 ]; then
+        menu=$(menu_below_welcome 1)
+    else
+        tv_until 30 "the menu doubled" eval '[ "$(menu_below_welcome 2)" = "$menu" ]'
+        # Credits at its doubled place: drawn pressed while held, then the
+        # credits take Play Game's place.
+        tv_sum 984 564 80 72 play
+        tv_sum 984 764 80 72 credits
+        tv_mouse_to 1130 800
+        tv_press 1 tv_wait_sum 984 764 80 72 ! "$credits"
+        tv_wait_sum 984 564 80 72 ! "$play"
+    fi
+    close_and_check
+    perl -0777 -pe '$_ = ~$_' <"$TV_RUN/highscores.tav" | grep -c '^None 0' | grep -qx 5 || tv_fail "no table saved"
+done
+
+tv_note "the close button during play: no name entry"
+tv_new_run
+printf "$TABLE" | perl -0777 -pe '$_ = ~$_' >"$TV_RUN/highscores.tav"
+cp "$TV_RUN/highscores.tav" "$TV_TMP/table"
+tv_start_game
+tv_wait_window
+tv_skip_intro
+tv_choose play
+tv_wait_seam '^steer'
+close_and_check
+cmp -s "$TV_TMP/table" "$TV_RUN/highscores.tav" || tv_fail "the table changed: a name was entered"
