@@ -79,9 +79,8 @@ bench: test-deps configure
 
 # The measurements under Xvfb that take longer: the real game's start-up to
 # the first menu frame, 200 starts on a resetting X server, and resident
-# memory over RSS_MINUTES (default 10)
-# minutes of play flown by the autopilot. (Steering at three rates runs in
-# make test-slow.)
+# memory over RSS_MINUTES (default 10) minutes of play flown by the
+# autopilot. (Steering at three rates runs in make test-slow.)
 RSS_MINUTES ?= 10
 bench-play: WITH_TESTS = ON
 bench-play: test-deps configure
