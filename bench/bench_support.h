@@ -11,6 +11,7 @@
 #include "game/main_game.h"
 #include "shell/al.h"
 #include "shell/globals.h"
+#include "shell/graphics.h"
 #include "shell/seam.h"
 #include "tools/autopilot.h"
 
@@ -34,6 +35,28 @@ inline void enterScratchDir()
 }
 
 inline bool startHeadless() { return ::startHeadless(); }
+
+// Allegro on the X display with its timer, in a scratch directory, silent.
+// With a window, also the game's own mode and its 100 Hz and 1 Hz timers.
+// Returns false, having said why, when there is no display.
+inline bool startOnDisplay(const char* name, bool window)
+{
+    if (!getenv("DISPLAY") || allegro_init() != 0) {
+        printf("%s needs an X display (make bench starts Xvfb)\n", name);
+        return false;
+    }
+    install_timer();
+    enterScratchDir();
+    soundOn = false;
+    if (!window)
+        return true;
+    setGraphicsMode(true, 0, 1);
+    set_color_conversion(COLORCONV_TOTAL);
+    text_mode(-1);
+    install_int_ex(timerFunc, BPS_TO_TIMER(100));
+    install_int_ex(secondsFunc, SECS_TO_TIMER(1));
+    return true;
+}
 
 // The autopilot's seam with nothing to fly: no input, no sound, a virtual
 // clock. present is the caller's choice: the real screen, nothing, or the

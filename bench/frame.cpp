@@ -176,13 +176,8 @@ DepthResult measureDepth(int depth)
 
 int main()
 {
-    if (allegro_init() != 0 || !getenv("DISPLAY")) {
-        printf("bench_frame needs an X display (make bench starts Xvfb)\n");
+    if (!bench::startOnDisplay("bench_frame", false))
         return 2;
-    }
-    install_timer();
-    bench::enterScratchDir();
-    soundOn = false;
 
     DepthResult results[2];
     const int depths[2] = {16, 32};

@@ -13,7 +13,6 @@
 // TARNAVEL_RATE_SECONDS shortens the run for a quick look;
 // TARNAVEL_RATE_DUMP writes every step's time to a file.
 #include "bench/bench_support.h"
-#include "shell/graphics.h"
 
 #include <time.h>
 
@@ -40,20 +39,10 @@ void presentOnScreen(BITMAP* picture, int x, int y)
 
 int main()
 {
-    if (allegro_init() != 0 || !getenv("DISPLAY")) {
-        printf("bench_logic_rate needs an X display (make bench starts Xvfb)\n");
+    if (!bench::startOnDisplay("bench_logic_rate", true))
         return 2;
-    }
     const char* secondsText = getenv("TARNAVEL_RATE_SECONDS");
     const double duration = secondsText ? atof(secondsText) : 60.0;
-    install_timer();
-    bench::enterScratchDir();
-    soundOn = false;
-    setGraphicsMode(true, 0, 1);
-    set_color_conversion(COLORCONV_TOTAL);
-    text_mode(-1);
-    install_int_ex(timerFunc, BPS_TO_TIMER(100));
-    install_int_ex(secondsFunc, SECS_TO_TIMER(1));
     MainGameClass* game = new MainGameClass();
     engageAutopilot(game, 3);
     autopilot.ticksPerFrame = 0; // Allegro's timer is the clock

@@ -6,7 +6,6 @@
 // window's close button leaves it. Goals: at most 10% of a core in either,
 // and at least 95 pictures a second in play.
 #include "bench/bench_support.h"
-#include "shell/graphics.h"
 
 #include <sys/resource.h>
 #include <time.h>
@@ -59,22 +58,12 @@ void measure(const char* name, double seconds, Screen screen)
 
 int main()
 {
-    if (!getenv("DISPLAY") || allegro_init() != 0) {
-        printf("bench_quiet_cpu needs an X display (make bench starts Xvfb)\n");
+    if (!bench::startOnDisplay("bench_quiet_cpu", true))
         return 2;
-    }
     const char* secondsText = getenv("BENCH_QUIET_SECONDS");
     const double seconds = secondsText ? atof(secondsText) : 5.0;
     install_keyboard();
     install_mouse();
-    install_timer();
-    bench::enterScratchDir();
-    soundOn = false;
-    setGraphicsMode(true, 0, 1);
-    set_color_conversion(COLORCONV_TOTAL);
-    text_mode(-1);
-    install_int_ex(timerFunc, BPS_TO_TIMER(100));
-    install_int_ex(secondsFunc, SECS_TO_TIMER(1));
     MainGameClass* game = new MainGameClass();
     seam.present = countingPresent;
 

@@ -5,7 +5,6 @@
 // is read every 5 s. Goal: under 24 MB and flat (the growth from the end of
 // the first minute to the end).
 #include "bench/bench_support.h"
-#include "shell/graphics.h"
 
 #include <time.h>
 
@@ -59,17 +58,8 @@ void presentAndWatch(BITMAP* picture, int x, int y)
 int main(int argc, char** argv)
 {
     const double minutes = argc > 1 ? atof(argv[1]) : 10;
-    if (allegro_init() != 0 || !getenv("DISPLAY")) {
-        printf("rss_play needs an X display (bench/rss.sh starts Xvfb)\n");
+    if (!bench::startOnDisplay("rss_play", true))
         return 2;
-    }
-    install_timer();
-    bench::enterScratchDir();
-    setGraphicsMode(true, 0, 1);
-    set_color_conversion(COLORCONV_TOTAL);
-    text_mode(-1);
-    install_int_ex(timerFunc, BPS_TO_TIMER(100));
-    install_int_ex(secondsFunc, SECS_TO_TIMER(1));
     MainGameClass* game = new MainGameClass();
     engageAutopilot(game, 8);
     autopilot.ticksPerFrame = 0;
