@@ -2,6 +2,7 @@
 // through the recording seam: which clicks and keys end them, where the
 // credit lines stand, and the intro's opacity frame by frame.
 #include "shell/globals.h"
+#include "shell/version.h"
 #include "support/screen_fixture.h"
 
 #include <string>
@@ -60,7 +61,7 @@ BITMAP* creditsWindowAt(double scroll, FONT* font, const std::vector<std::string
 }
 
 const std::vector<std::string> creditLines = {
-    "Tarnavel v 1.1", "by Ostrevane", "", "Programming: Brannock", "", "Graphics: Brannock", "",
+    "Tarnavel v " TARNAVEL_VERSION, "by Ostrevane", "", "Programming: Brannock", "", "Graphics: Brannock", "",
     "Sound effects: Brannock", "", "Special thanks to: ", "the Brindlecove forum members who",
     "helped me with testing and bug fixing", "and", "Quincewright Games for \"Varrowdeep\"", "", "",
     "www.quincewright.example.org"};
