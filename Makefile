@@ -9,7 +9,7 @@ JOBS ?= $(shell nproc)
 BUILD_PACKAGES = g++ cmake pkg-config liballegro4-dev libaldmb1-dev libdumb1-dev \
 	libfreetype-dev fonts-dejavu-core libxi-dev
 TEST_PACKAGES = libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-apps x11-utils imagemagick \
-	desktop-file-utils groff-base
+	desktop-file-utils appstream groff-base
 # Only for `make test-slow` and `make fuzz`: memcheck, and clang for libFuzzer.
 SLOW_PACKAGES = valgrind clang-14 libclang-rt-14-dev
 
@@ -28,7 +28,7 @@ define install_packages
 endef
 
 .PHONY: all play test test-slow deps test-deps slow-deps configure build bench bench-play screenshots sheet clean \
-	fuzz soak mutants
+	fuzz soak mutants deb
 
 all: build
 
@@ -138,6 +138,25 @@ sheet: deps configure
 mutants: test-deps
 	$(call install_packages,python3)
 	python3 tools/mutants.py --only "$(MUTANTS_ONLY)"
+
+# The Debian package, built by Debian's own tools (dpkg-buildpackage, debhelper)
+# in a copy of the tree under $(DEB_DIR), since they write beside the tree they
+# build; then lintian. debian/changelog is written there from the version in
+# CMakeLists.txt, the only place it is set, dated by the last commit.
+DEB_DIR = $(BUILD)/deb
+DEB_PACKAGES = build-essential debhelper devscripts lintian
+DEB_VERSION = $(shell sed -n 's/^project(tarnavel VERSION \([^ )]*\).*/\1/p' CMakeLists.txt)
+DEB_SRC = $(DEB_DIR)/tarnavel-$(DEB_VERSION)
+deb: deps
+	$(call install_packages,$(DEB_PACKAGES))
+	rm -rf $(DEB_DIR) && mkdir -p $(DEB_SRC)
+	git ls-files -z --cached --others --exclude-standard | tar --null -T - -cf - | tar -xf - -C $(DEB_SRC)
+	printf 'tarnavel (%s) unstable; urgency=medium\n\n  * Tarnavel %s.\n\n -- %s  %s\n' \
+	  "$(DEB_VERSION)" "$(DEB_VERSION)" "$$(sed -n 's/^Maintainer: //p' debian/control)" \
+	  "$$(LC_ALL=C date -R -d @$$(git log -1 --format=%ct))" >$(DEB_SRC)/debian/changelog
+	cd $(DEB_SRC) && DEB_BUILD_OPTIONS=parallel=$(JOBS) dpkg-buildpackage -us -uc -b
+	lintian $(DEB_DIR)/tarnavel_$(DEB_VERSION)_*.changes
+	@echo "Built $$(ls $(DEB_DIR)/tarnavel_$(DEB_VERSION)_*.deb): install it with apt install ./$$(ls $(DEB_DIR)/tarnavel_$(DEB_VERSION)_*.deb)"
 
 clean:
 	rm -rf $(BUILD)

@@ -3,26 +3,69 @@
 # high-score table and its temporary files never touch the installation.
 # The data files are linked from the installation on every start (a newer
 # install is picked up); settings.ini is copied once and then belongs to the
-# player.
+# player. The game reads no command line: the options are the launcher's.
 set -e
 
 here=$(dirname "$(readlink -f "$0")")
-prefix=$(dirname "$here")
-datadir="$prefix/@TARNAVEL_REL_DATADIR@"
-game="$prefix/@TARNAVEL_REL_GAMEDIR@/tarnavel"
+datadir=$(readlink -m "$here/@TARNAVEL_REL_DATADIR@")
+game=$(readlink -m "$here/@TARNAVEL_REL_GAMEDIR@/tarnavel")
 
 # A relative XDG_DATA_HOME is invalid and ignored, as the XDG base directory
 # rules ask.
 case "${XDG_DATA_HOME:-}" in
     /*) userdir="$XDG_DATA_HOME/tarnavel" ;;
+    *) userdir="${HOME:+$HOME/.local/share/tarnavel}" ;;
+esac
+
+case "$#:${1:-}" in
+    0:) ;;
+    1:--version)
+        echo "tarnavel @PROJECT_VERSION@"
+        exit 0
+        ;;
+    1:--help)
+        cat <<EOF
+Usage: tarnavel [--help | --version]
+Starts Tarnavel, a 2-D arcade game steered with the mouse.
+
+The game runs in its own directory, made on the first start:
+  ${userdir:-\$XDG_DATA_HOME/tarnavel or ~/.local/share/tarnavel}
+Its files there:
+  settings.ini      the settings below; copied once from
+                    $datadir/settings.ini
+  highscores.tav    the five best results, written when the game is left
+                    through the menu's Exit
+  Log.txt           progress of the last start-up and shutdown
+  sprites.dat, explosion.dat, misc.dat, sfx.dat
+                    pictures, fonts and sounds, linked from the installation
+
+Settings, key and value pairs read at start-up (key, default, meaning):
+  Sound 1           sound effects on (1) or off (0)
+  Windowed 0        1: a 640 x 480 window (as the copied file asks); 0: full
+                    screen
+  Color 0           colour depth in bits; 0 tries 16, 15, 32 and 24
+  Music 1           stored only; the game plays no music
+  MouseSensitivity 1.0
+                    steering: 100 units of mouse motion add 1 pixel per
+                    step to the ship's speed
+A value that does not parse ends the reading: it and every later key keep
+their defaults.
+
+Mouse motion steers, the left button fires, the right button picks a special
+weapon, Space fires it, Escape ends the game. See man 6 tarnavel.
+EOF
+        exit 0
+        ;;
     *)
-        if [ -z "${HOME:-}" ]; then
-            echo "tarnavel: neither HOME nor XDG_DATA_HOME is set" >&2
-            exit 1
-        fi
-        userdir="$HOME/.local/share/tarnavel"
+        echo "tarnavel: unknown option '$*' (try --help)" >&2
+        exit 2
         ;;
 esac
+
+if [ -z "$userdir" ]; then
+    echo "tarnavel: neither HOME nor XDG_DATA_HOME is set" >&2
+    exit 1
+fi
 mkdir -p "$userdir"
 for f in sprites.dat explosion.dat misc.dat sfx.dat; do
     ln -sfn "$datadir/$f" "$userdir/$f"
@@ -33,4 +76,4 @@ if [ ! -e "$userdir/settings.ini" ]; then
 fi
 
 cd "$userdir"
-exec "$game" "$@"
+exec "$game"

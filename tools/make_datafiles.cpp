@@ -1,7 +1,8 @@
 // The asset generator: draws every picture, renders the fonts and synthesises
 // every sound, writes sprites.dat, explosion.dat, misc.dat and sfx.dat and the
-// desktop icon tarnavel.png into the directory given, then loads each file
-// back through Allegro and checks it against the game's catalogue.
+// desktop icons (tarnavel.png at 64 pixels, tarnavel-N.png at 32, 48, 128 and
+// 256) into the directory given, then loads each file back through Allegro and
+// checks it against the game's catalogue.
 //
 //   tarnavel_datagen OUTPUT_DIR
 #include "shell/al.h"
@@ -110,10 +111,13 @@ int main(int argc, char** argv)
     if (!save(spritesFile, dir, spritesCatalogue) || !save(explosionFile, dir, explosionCatalogue) ||
         !save(miscFile, dir, miscCatalogue) || !save(sfxFile, dir, sfxCatalogue))
         return 1;
-    const int iconSize = 64;
-    if (!writePng(dir + "/tarnavel.png", iconSize, iconSize, assets::drawIcon(iconSize), true)) {
-        fprintf(stderr, "cannot write %s/tarnavel.png\n", dir.c_str());
-        return 1;
+    // The sizes of the icon theme's usual directories; 64 keeps the plain name.
+    for (const int size : {32, 48, 64, 128, 256}) {
+        const std::string path = dir + (size == 64 ? "/tarnavel.png" : "/tarnavel-" + std::to_string(size) + ".png");
+        if (!writePng(path, size, size, assets::drawIcon(size), true)) {
+            fprintf(stderr, "cannot write %s\n", path.c_str());
+            return 1;
+        }
     }
     if (!verify(dir, spritesCatalogue, &sprites) || !verify(dir, explosionCatalogue, &explosions) ||
         !verify(dir, miscCatalogue, &misc.pictures) || !verify(dir, sfxCatalogue, nullptr))
