@@ -33,26 +33,28 @@ The game runs in its own directory, made on the first start:
 Its files there:
   settings.ini      the settings below; copied once from
                     $datadir/settings.ini
-  highscores.tav    the five best results, written when the game is left
-                    through the menu's Exit
+  highscores.tav    the five best results, written when a name is entered
+                    and when the game is left
   Log.txt           progress of the last start-up and shutdown
   sprites.dat, explosion.dat, misc.dat, sfx.dat
                     pictures, fonts and sounds, linked from the installation
 
 Settings, key and value pairs read at start-up (key, default, meaning):
   Sound 1           sound effects on (1) or off (0)
-  Windowed 0        1: a 640 x 480 window (as the copied file asks); 0: full
-                    screen
+  Windowed 0        1: a window (as the copied file asks); 0: full screen
   Color 0           colour depth in bits; 0 tries 16, 15, 32 and 24
   Music 1           stored only; the game plays no music
   MouseSensitivity 1.0
                     steering: 100 units of mouse motion add 1 pixel per
                     step to the ship's speed
+  Scale 1           the whole factor the 640 x 480 picture is enlarged by;
+                    0 (as the copied file asks): the largest that fits
 A value that does not parse ends the reading: it and every later key keep
 their defaults.
 
 Mouse motion steers, the left button fires, the right button picks a special
-weapon, Space fires it, Escape ends the game. See man 6 tarnavel.
+weapon, Space fires it, Escape ends the game; closing the window leaves it.
+See man 6 tarnavel.
 EOF
         exit 0
         ;;

@@ -48,8 +48,8 @@ groff -man -ww -z "$PREFIX/share/man/man6/tarnavel.6" >"$TV_TMP/check.txt" 2>&1 
     tv_fail "the man page does not render cleanly: $(cat "$TV_TMP/check.txt")"
 launcher() { env -i HOME="$TV_TMP/nohome" PATH=/usr/bin:/bin "$PREFIX/games/tarnavel" "$@" 2>&1; }
 tv_assert_eq "tarnavel ${TV_TITLE#Tarnavel v }" "$(launcher --version)" "tarnavel --version"
-words='settings\.ini|highscores\.tav|Log\.txt|sprites\.dat|Sound|Windowed|Color|Music|MouseSensitivity'
-tv_assert_eq 9 "$(launcher --help | grep -Eow "$words" | sort -u | wc -l)" "files and settings in tarnavel --help"
+words='settings\.ini|highscores\.tav|Log\.txt|sprites\.dat|Sound|Windowed|Color|Music|MouseSensitivity|Scale'
+tv_assert_eq 10 "$(launcher --help | grep -Eow "$words" | sort -u | wc -l)" "files and settings in tarnavel --help"
 launcher --fullscreen >/dev/null || [ -e "$TV_TMP/nohome" ] && tv_fail "tarnavel --fullscreen was taken"
 before=$(listing)
 
