@@ -27,6 +27,7 @@
 #   tv_menu                        waits for the menu (a full picture, the pointer read last)
 #   tv_skip_intro                  waits for the intro, holds Escape until the menu shows
 #   tv_choose BUTTON               clicks play, instructions, credits or exit in the menu (exit: Back)
+#   tv_run_to_exit                 starts the game, skips the intro, chooses Exit; the status must be 0
 
 set -u -o pipefail
 
@@ -230,4 +231,14 @@ tv_choose()
     tv_sum 492 $((y[$1] - 18)) 40 36
     tv_mouse_to 565 "${y[$1]}"
     tv_press 1 tv_wait_sum 492 $((y[$1] - 18)) 40 36 ! "$TV_SUM"
+}
+
+tv_run_to_exit()
+{
+    tv_start_game
+    tv_wait_window
+    tv_skip_intro
+    tv_choose exit
+    tv_wait_exit
+    tv_assert_eq 0 "$TV_STATUS" "exit status"
 }

@@ -58,12 +58,7 @@ tv_start_x
 tv_new_run
 TV_BIN=$PREFIX/games/tarnavel
 TV_GAME_ENV=(PATH=/usr/bin:/bin)
-tv_start_game
-tv_wait_window
-tv_skip_intro
-tv_choose exit
-tv_wait_exit
-tv_assert_eq 0 "$TV_STATUS" "exit status"
+tv_run_to_exit
 user=$TV_HOME/.local/share/tarnavel
 for f in sprites.dat explosion.dat misc.dat sfx.dat; do
     tv_assert_eq "$PREFIX/share/games/tarnavel/$f" "$(readlink "$user/$f")" "the link $f"

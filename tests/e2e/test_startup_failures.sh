@@ -53,9 +53,4 @@ done
 # without translucency.
 tv_note "Windowed 1, Color 8"
 tv_new_run "Windowed 1" "Color 8" "Sound 0"
-tv_start_game
-tv_wait_window
-tv_skip_intro
-tv_choose exit
-tv_wait_exit
-tv_assert_eq 0 "$TV_STATUS" "exit status"
+tv_run_to_exit
