@@ -9,7 +9,7 @@ decoded() { perl -0777 -pe '$_ = ~$_' <"$TV_RUN/highscores.tav"; }
 tv_start_x
 tv_note "a name entered, then SIGKILL at the menu"
 tv_new_run
-# 0 points rank third.
+# A game's few points rank third.
 printf 'Ada 900000\r\nBo 800000\r\nCy -1\r\nDi -2\r\nEd -3\r\n' | perl -0777 -pe '$_ = ~$_' >"$TV_RUN/highscores.tav"
 tv_start_game
 tv_wait_window
@@ -26,7 +26,8 @@ done
 tv_hold Return tv_menu
 kill -KILL "$TV_PID"
 tv_wait_exit
-decoded | grep -Pzq '\AAda 900000\r\nBo 800000\r\nKim 0\r\nCy -1\r\nDi -2\r\n\z' ||
+# A collectable may lie at the ship's start: 0 or a few points.
+decoded | grep -Pzq '\AAda 900000\r\nBo 800000\r\nKim (0|[1-9][0-9]*)\r\nCy -1\r\nDi -2\r\n\z' ||
     tv_fail "the table after SIGKILL: $(decoded | cat -A)"
 
 for run in $(seq 10); do
