@@ -47,6 +47,7 @@ tv_note() { printf '[e2e] %s\n' "$*" >&2; }
 tv_fail()
 {
     printf 'FAIL: %s\n' "$*" >&2
+    [ -n "${DISPLAY:-}" ] && printf 'X pointer: %s\n' "$(xdotool getmouselocation 2>&1)" >&2
     for f in "$TV_OUT" "$TV_ERR" "${TV_RUN:+$TV_RUN/Log.txt}"; do
         [ -s "$f" ] && { printf -- '--- %s:\n' "$f"; head -c 2000 "$f" | cat -A; echo; } >&2
     done
@@ -71,7 +72,8 @@ tv_until()
     local _end=$((SECONDS + $1)) _secs=$1 _what=$2
     shift 2
     until "$@"; do
-        [ -z "$TV_PID" ] || tv_running || tv_fail "the game ended while waiting for $_what"
+        # Looked at once more: the game may have ended just after the first look.
+        [ -z "$TV_PID" ] || tv_running || "$@" || tv_fail "the game ended while waiting for $_what"
         [ "$SECONDS" -le "$_end" ] || tv_fail "no $_what within $_secs s"
         sleep 0.05
     done
