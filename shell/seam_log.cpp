@@ -14,6 +14,8 @@ bool steering = false;
 bool pointing = false;
 bool presented = false;
 int lastX, lastY, lastW, lastH;
+int readX;                 // the pointer's x, read before its y
+int pointerX, pointerY;    // the pointer as last recorded
 
 // Starts a line with its event name and the time.
 void stamp(const char* event)
@@ -47,27 +49,26 @@ void loggedMickeys(int* mx, int* my)
     }
 }
 
-void notePointer()
-{
-    if (!logFile || pointing)
-        return;
-    pointing = true;
-    steering = false;
-    stamp("point");
-    endLine();
-}
-
+// The screens read x, then y: one line when pointing starts or the pointer
+// has moved, so a driver can wait until the game has seen where it went.
 int loggedMouseX()
 {
-    const int x = inner.mouseX();
-    notePointer();
-    return x;
+    readX = inner.mouseX();
+    return readX;
 }
 
 int loggedMouseY()
 {
     const int y = inner.mouseY();
-    notePointer();
+    if (logFile && (!pointing || readX != pointerX || y != pointerY)) {
+        pointing = true;
+        steering = false;
+        pointerX = readX;
+        pointerY = y;
+        stamp("point");
+        fprintf(logFile, " %d %d", pointerX, pointerY);
+        endLine();
+    }
     return y;
 }
 

@@ -14,7 +14,8 @@
 #   tv_wait_window [SECS]          waits for the window titled TV_TITLE, focuses it; TV_WIN, TV_X, TV_Y
 #   tv_hold KEY CMD... / tv_press BUTTON CMD...  holds KEY / mouse BUTTON down while CMD (a wait) runs
 #   tv_key KEY / tv_type TEXT      a key, a text: for the key buffer (readkey)
-#   tv_mouse_to X Y / tv_mouse_rel DX DY   pointer to where mouse_x, mouse_y read X, Y / a relative motion
+#   tv_mouse_to X Y / tv_mouse_rel DX DY   pointer to X, Y of the window, once the game reads it there
+#                                  (at X, Y over TV_SCALE, default 1, in the picture) / a relative motion
 #   tv_region X Y W H              prints that part of the picture: rows of pixels B, G, R, 0
 #   tv_pixel X Y                   TV_PIXEL="R,G,B" of the picture at X, Y
 #   tv_sum X Y W H [VAR]           TV_SUM (and VAR): checksum of that part of the picture
@@ -36,6 +37,7 @@ TV_BIN=$(realpath "${TARNAVEL_BIN:-$TV_BUILD/tarnavel}")
 TV_DATA=$(realpath "${TARNAVEL_DATA_DIR:-$TV_BUILD/data}")
 TV_TITLE="Tarnavel v ${TARNAVEL_VERSION:-$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$TV_BUILD/CMakeCache.txt" 2>/dev/null)}"
 TV_SCREEN=${TV_SCREEN:-640x480x24}
+TV_SCALE=${TV_SCALE:-1}
 TV_WAIT=${TV_WAIT:-30}
 TV_TMP=$(mktemp -d "${TMPDIR:-/tmp}/tarnavel-e2e.XXXXXX")
 TV_WRAP=() TV_GAME_ENV=()
@@ -150,11 +152,24 @@ tv_type() { xdotool type --delay 120 -- "$1" || tv_fail "type $1"; }
 tv_mouse_rel() { xdotool mousemove_relative -- "$1" "$2" || tv_fail "mousemove_relative $1 $2"; }
 
 # Allegro follows the pointer's motion, not its place: the far corner, then
-# the near one, bring its position to 0, 0 wherever it was.
+# the near one, bring its position to 0, 0 wherever it was. Until the game
+# reads the pointer there (its seam record says so), the moves are sent again:
+# now and then a busy machine loses the last one on its way to the game.
 tv_mouse_to()
 {
-    xdotool mousemove $((TV_X + 639)) $((TV_Y + 479)) sleep 0.05 mousemove "$TV_X" "$TV_Y" sleep 0.05 \
-        mousemove $((TV_X + $1)) $((TV_Y + $2)) sleep 0.05 || tv_fail "mousemove $1 $2"
+    local _want="$(($1 / TV_SCALE)) $(($2 / TV_SCALE))" _try _end
+    for _try in 1 2 3 4 5; do
+        xdotool mousemove $((TV_X + 639)) $((TV_Y + 479)) sleep 0.05 mousemove "$TV_X" "$TV_Y" sleep 0.05 \
+            mousemove $((TV_X + $1)) $((TV_Y + $2)) || tv_fail "mousemove $1 $2"
+        _end=$((SECONDS + 5))
+        while [ "$SECONDS" -le "$_end" ]; do
+            [ "$(grep '^point ' "$TV_SEAM" | tail -n 1 | cut -d ' ' -f 3-)" = "$_want" ] && return
+            tv_running || tv_fail "the game ended while the pointer moved to $1,$2"
+            sleep 0.05
+        done
+        tv_note "the game has not read the pointer at $1,$2; moving it again"
+    done
+    tv_fail "the game never read the pointer at $1,$2"
 }
 
 tv_region()

@@ -24,6 +24,7 @@ close_and_check()
 TV_SCREEN=1400x1000x24
 tv_start_x
 for scale in 1 2; do
+    TV_SCALE=$scale
     tv_note "Scale $scale"
     tv_new_run "Windowed 1" "Sound 0" "Scale $scale"
     tv_start_game
@@ -51,6 +52,7 @@ for scale in 1 2; do
 done
 
 tv_note "the close button during play: no name entry"
+TV_SCALE=1
 tv_new_run
 printf "$TABLE" | perl -0777 -pe '$_ = ~$_' >"$TV_RUN/highscores.tav"
 cp "$TV_RUN/highscores.tav" "$TV_TMP/table"

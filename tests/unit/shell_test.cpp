@@ -102,8 +102,8 @@ TEST(Catalogue, ShortOrMixedUpFilesAreNamedWithTheirObject)
     }
 }
 
-// Input taken and pictures shown, in order, each new one once, with the
-// wall-clock time.
+// Input taken and pictures shown, in order, each new one (a pointer that
+// moved, a new picture) once, with the wall-clock time.
 TEST(SeamLog, RecordsWhatTheGameReadAndEachNewPicture)
 {
     ScopedTestSeam scope;
@@ -112,6 +112,8 @@ TEST(SeamLog, RecordsWhatTheGameReadAndEachNewPicture)
     ASSERT_TRUE(startSeamLog(path.c_str()));
     int mx, my;
     seam.clearScreen(0), seam.present(logo, 220, 190), seam.present(logo, 220, 190);
+    testSeam.pointerX = 30, testSeam.pointerY = 40;
+    seam.mouseX(), seam.mouseY(), seam.mouseX(), seam.mouseY(), testSeam.pointerY = 41;
     seam.mouseX(), seam.mouseY(), testSeam.mickeyX = 250;
     seam.mouseMickeys(&mx, &my), seam.mouseMickeys(&mx, &my), stopSeamLog(), seam.mouseY();
     destroy_bitmap(logo);
@@ -119,7 +121,7 @@ TEST(SeamLog, RecordsWhatTheGameReadAndEachNewPicture)
     std::string events;
     for (std::string line; std::getline(in, line);) // each line's time taken out
         events += std::regex_replace(line, std::regex("^([a-z]+) [0-9]{10}\\.[0-9]{6}"), "$1") + ";";
-    EXPECT_EQ("clear;present 220 190 200 100;point;steer;mickeys 250 0;", events);
+    EXPECT_EQ("clear;present 220 190 200 100;point 30 40;point 30 41;steer;mickeys 250 0;", events);
     std::remove(path.c_str());
 }
 
