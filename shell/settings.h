@@ -13,7 +13,8 @@ struct Settings {
 };
 
 // Reads five key passes from `in` into `settings`, six once a pass has read
-// "Scale", so that a file without that key reads exactly as it always has. The stream's failure is sticky: once a read fails, that value and
-// every later one keep what `settings` held. A token that names no key uses
-// up its pass.
+// "Scale", so that a file without that key reads exactly as it always has.
+// The stream's failure is sticky: once a read fails, that value and every
+// later one keep what `settings` held. A token that names no key uses up its
+// pass.
 void readSettings(std::istream& in, Settings& settings);
