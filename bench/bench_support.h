@@ -58,6 +58,14 @@ inline bool startOnDisplay(const char* name, bool window)
     return true;
 }
 
+// A run's length in seconds: the environment variable `name` when set, else
+// `fallback`.
+inline double secondsFromEnv(const char* name, double fallback)
+{
+    const char* text = getenv(name);
+    return text ? atof(text) : fallback;
+}
+
 // The autopilot's seam with nothing to fly: no input, no sound, a virtual
 // clock. present is the caller's choice: the real screen, nothing, or the
 // autopilot's own, whose clock a blocking screen can count on.

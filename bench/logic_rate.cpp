@@ -41,8 +41,7 @@ int main()
 {
     if (!bench::startOnDisplay("bench_logic_rate", true))
         return 2;
-    const char* secondsText = getenv("TARNAVEL_RATE_SECONDS");
-    const double duration = secondsText ? atof(secondsText) : 60.0;
+    const double duration = bench::secondsFromEnv("TARNAVEL_RATE_SECONDS", 60.0);
     MainGameClass* game = new MainGameClass();
     engageAutopilot(game, 3);
     autopilot.ticksPerFrame = 0; // Allegro's timer is the clock

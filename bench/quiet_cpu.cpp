@@ -60,8 +60,7 @@ int main()
 {
     if (!bench::startOnDisplay("bench_quiet_cpu", true))
         return 2;
-    const char* secondsText = getenv("BENCH_QUIET_SECONDS");
-    const double seconds = secondsText ? atof(secondsText) : 5.0;
+    const double seconds = bench::secondsFromEnv("BENCH_QUIET_SECONDS", 5.0);
     install_keyboard();
     install_mouse();
     MainGameClass* game = new MainGameClass();
