@@ -3,6 +3,7 @@
 #include "shell/al.h"
 #include "shell/globals.h"
 #include "shell/graphics.h"
+#include "shell/log.h"
 #include "shell/seam.h"
 #include "shell/settings.h"
 #include "shell/version.h"
@@ -59,12 +60,8 @@ void startAllegro()
 
 int main()
 {
-    // Local, not static: a fatal exit() must not flush the unfinished line,
-    // so the log keeps exactly what was written up to its last line end.
-    std::ofstream log("Log.txt", std::ios::out | std::ios::trunc);
-    auto done = [&log](const char* next) {
-        log << "Done!\n" << std::flush << next;
-    };
+    openLog("Log.txt");
+    auto done = [](const char* next) { logText(std::string("Done!\n") + next); };
 
     Settings settings;
     {
@@ -75,7 +72,7 @@ int main()
     musicOn = settings.music;
     mouseSens = settings.mouseSensitivity;
 
-    log << "Installing Allegro and setting graphics mode... ";
+    logText("Installing Allegro and setting graphics mode... ");
     startAllegro();
     // Allegro's own handlers for these end the process with abort().
     takeQuitSignals();
@@ -119,7 +116,7 @@ int main()
 
     delete game;
     done("Shutting down.");
-    log.close();
+    closeLog();
     return 0;
 }
 END_OF_MAIN()
