@@ -144,15 +144,8 @@ void MainGameClass::showIntro()
             --speedCounter;
         }
         clear_to_color(scratch, grey);
-        if (bitmap_color_depth(scratch) == 8) {
-            // Translucency at 8 bits would need a colour map, which nothing
-            // builds: the logo cuts in and out at half opacity instead.
-            if (introAlpha >= 128)
-                draw_sprite(scratch, logo, 0, 0);
-        } else {
-            set_trans_blender(0, 0, 0, introAlpha);
-            draw_trans_sprite(scratch, logo, 0, 0);
-        }
+        set_trans_blender(0, 0, 0, introAlpha);
+        draw_trans_sprite(scratch, logo, 0, 0);
         seam.present(scratch, x, y);
         waitForTick();
     }

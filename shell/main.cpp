@@ -66,7 +66,8 @@ int main()
     Settings settings;
     {
         std::ifstream file("settings.ini");
-        readSettings(file, settings);
+        for (const std::string& note : readSettings(file, settings))
+            logLine(note);
     }
     soundOn = settings.sound;
     musicOn = settings.music;

@@ -1,20 +1,39 @@
-// The settings.ini reader.
+// settings.ini: key and value pairs, one pair to a line as a rule.
 #pragma once
 
 #include <istream>
+#include <string>
+#include <vector>
 
 struct Settings {
     bool sound = true;
     bool windowed = false;
-    int colorDepth = 0;
+    int colorDepth = 0; // 0: chosen at start-up
     bool music = true;
-    float mouseSensitivity = 1.0f;
-    int scale = 1; // whole factor the picture is enlarged by; 0: the largest that fits
+    float mouseSensitivity = 1.0f; // negative steers the other way
+    int scale = 1;                 // whole factor the picture is enlarged by; 0: the largest that fits
 };
 
-// Reads five key passes from `in` into `settings`, six once a pass has read
-// "Scale", so that a file without that key reads exactly as it always has.
-// The stream's failure is sticky: once a read fails, that value and every
-// later one keep what `settings` held. A token that names no key uses up its
-// pass.
-void readSettings(std::istream& in, Settings& settings);
+// One key of the file: its name, the field it sets (one of the three) and
+// the values it takes. A new setting is a new row.
+struct SettingKey {
+    const char* name;
+    bool Settings::*flag;  // 0 or 1
+    int Settings::*whole;  // a whole number from low to high, or one of `only`
+    float Settings::*real; // a finite number from low to high
+    double low, high;
+    std::vector<int> only;
+    const char* expected; // what the log says the value should have been
+};
+
+// Every key, in the order the sample file lists them.
+const std::vector<SettingKey>& settingKeys();
+
+// Reads every line of `in`. Blank lines, lines starting with '#' or ';', a
+// byte-order mark and carriage returns are skipped; "Key value" and
+// "Key=value" both read, and an older file's several pairs on one line too.
+// A key the game does not know, a value that does not parse or is out of
+// range, or a key without a value leaves its setting as it was and the
+// reading goes on. Answers one line for Log.txt per pair left out, saying
+// which line and key and why.
+std::vector<std::string> readSettings(std::istream& in, Settings& settings);

@@ -14,29 +14,50 @@
 
 namespace {
 
-// Five key passes, six once Scale was read; a failed read keeps that value
-// and fails all later ones.
+// Every line is read; a pair the game cannot take keeps its setting as it
+// was and costs no other pair its read, and says why in one log line.
 TEST(Settings, FileTexts)
 {
-    const std::pair<const char*, Settings> cases[] = { // sound, windowed, colour, music, mouse, scale
-        {"", {true, false, 0, true, 1.0f}},
-        {"MouseSensitivity 0.5\nMusic 0 Color 32\n\n  Windowed\t1 Sound 0", {false, true, 32, false, 0.5f}},
-        {"Sound 2 Windowed 1 Color 32", {true, false, 0, true, 1.0f}},
-        {"Windowed 1 Color 99999999999 Music 0", {true, true, 0, true, 1.0f}},
-        {"Volume 7 Sound 0 Windowed 1 Color 15 Music 0", {false, true, 15, true, 1.0f}},
-        {"Color 16 Color 24 Sound 0 Music 0 MouseSensitivity -2 Color 32", {false, false, 24, false, -2.0f}},
-        {"sound 0 windowed 1 Sound 0", {false, false, 0, true, 1.0f}},
-        {"Color 16 Color 24 Scale 0 Sound 0 Music 0 MouseSensitivity -2", {false, false, 24, false, -2.0f, 0}},
-        {"Scale 3 Scale 2 Sound 0 Music 0 Windowed 1 Color 8 Color 15", {false, true, 8, false, 1.0f, 2}},
-        {"Scale two Sound 0", {true, false, 0, true, 1.0f, 1}},
+    const struct { const char* text; Settings want; int notes; } cases[] = { // sound, windowed, colour, music, mouse, scale
+        {"", {true, false, 0, true, 1.0f, 1}, 0},
+        {"Sound 1\nWindowed 1\nColor 0\nMusic 1\nMouseSensitivity 1.0\n", {true, true, 0, true, 1.0f, 1}, 0},
+        {"MouseSensitivity 0.5\nMusic 0 Color 32\n\n  Windowed\t1 Sound 0", {false, true, 32, false, 0.5f, 1}, 0},
+        {"# my settings\nScale 2\nVolume 80\nSound 0\nWindowed 1\nColor 16\nMusic 0\nMouseSensitivity -2",
+         {false, true, 16, false, -2.0f, 2}, 1},
+        {"\xEF\xBB\xBFWindowed 1\r\n; comment\r\nScale 3\r\n\r\nColor=24\r\nSound = 0\r\n", {false, true, 24, true, 1.0f, 3}, 0},
+        {"Sound 2 Windowed 1 Color 32", {true, true, 32, true, 1.0f, 1}, 1},
+        {"Windowed 2\nWindowed=1\nMouseSensitivity nan\nMouseSensitivity 1e39\nColor 8\nColor 99999999999\nMusic 0",
+         {true, true, 0, false, 1.0f, 1}, 5},
+        {"Scale -1\nScale 101\nScale two\nScale\nMouseSensitivity -100.5\nSound 0", {false, false, 0, true, 1.0f, 1}, 5},
+        {"Scale 100\nMouseSensitivity 100\nColor 15", {true, false, 15, true, 100.0f, 100}, 0},
+        {"Color 16 Color 24 Sound 0 Music 0\nColor 32\nColor 13", {false, false, 32, false, 1.0f, 1}, 1},
+        {"sound 0 windowed 1 Sound 0", {false, false, 0, true, 1.0f, 1}, 2},
     };
-    for (const auto& [text, e] : cases) {
+    for (const auto& [text, e, notes] : cases) {
         std::istringstream in(text);
         Settings s;
-        readSettings(in, s);
+        EXPECT_EQ(notes, int(readSettings(in, s).size())) << text;
         EXPECT_EQ(std::tie(e.sound, e.windowed, e.colorDepth, e.music, e.mouseSensitivity, e.scale),
                   std::tie(s.sound, s.windowed, s.colorDepth, s.music, s.mouseSensitivity, s.scale)) << text;
     }
+    std::istringstream in("Sound 0\n\nWindowed 2\n");
+    Settings s;
+    EXPECT_EQ(std::vector<std::string>{"settings.ini line 3: Windowed 2 ignored: the value must be 0 or 1."},
+              readSettings(in, s));
+}
+
+// The sample file the game ships names every key, and each is taken.
+TEST(Settings, TheShippedFile)
+{
+    std::ifstream in(TARNAVEL_SOURCE_DIR "/data/settings.ini");
+    ASSERT_TRUE(in.is_open());
+    std::stringstream text;
+    text << in.rdbuf();
+    Settings s;
+    EXPECT_EQ(std::vector<std::string>{}, readSettings(text, s));
+    for (const SettingKey& key : settingKeys())
+        EXPECT_NE(std::string::npos, ("\n" + text.str()).find(std::string("\n") + key.name + " ")) << key.name;
+    EXPECT_EQ(std::make_pair(true, 0), std::make_pair(s.windowed, s.scale));
 }
 
 // The factor a Scale setting gives on a desktop: 0 the largest that fits (a
