@@ -1,8 +1,15 @@
 #include "shell/settings.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 
 const std::vector<SettingKey>& settingKeys()
@@ -105,4 +112,109 @@ std::vector<std::string> readSettings(std::istream& in, Settings& settings)
         } while (words >> name);
     }
     return notes;
+}
+
+namespace {
+
+// The shortest text that reads back as the same value.
+std::string valueText(const SettingKey& key, const Settings& settings)
+{
+    if (key.flag)
+        return settings.*key.flag ? "1" : "0";
+    if (key.whole)
+        return std::to_string(settings.*key.whole);
+    const float value = settings.*key.real;
+    char text[32];
+    for (int digits = 1; digits <= 9; ++digits) {
+        snprintf(text, sizeof text, "%.*g", digits, value);
+        if (std::strtof(text, nullptr) == value)
+            break;
+    }
+    return text;
+}
+
+// The line with each known key's value replaced, `seen` marking the keys
+// met; words are found as the reader finds them.
+std::string rewriteLine(const std::string& line, const Settings& settings, std::vector<bool>& seen)
+{
+    const auto isGap = [](char c) { return c == ' ' || c == '\t' || c == '=' || c == '\r' || c == '\v' || c == '\f'; };
+    std::vector<std::pair<size_t, size_t>> words; // start, length
+    for (size_t i = 0; i < line.size();) {
+        if (isGap(line[i])) {
+            ++i;
+            continue;
+        }
+        const size_t start = i;
+        while (i < line.size() && !isGap(line[i]))
+            ++i;
+        words.emplace_back(start, i - start);
+    }
+    if (words.empty() || line[words[0].first] == '#' || line[words[0].first] == ';')
+        return line;
+    std::string result = line;
+    // Pairs as the reader takes them, from the last back, so that earlier
+    // positions stay valid.
+    for (int w = static_cast<int>(words.size() - 1) & ~1; w >= 0; w -= 2) {
+        const std::string name = line.substr(words[w].first, words[w].second);
+        const std::vector<SettingKey>& keys = settingKeys();
+        for (size_t k = 0; k < keys.size(); ++k) {
+            if (name != keys[k].name)
+                continue;
+            seen[k] = true;
+            const std::string value = valueText(keys[k], settings);
+            if (w + 1 < static_cast<int>(words.size()))
+                result.replace(words[w + 1].first, words[w + 1].second, value);
+            else
+                result.insert(words[w].first + words[w].second, " " + value);
+        }
+    }
+    return result;
+}
+
+} // namespace
+
+std::string settingsText(const std::string& present, const Settings& settings)
+{
+    const std::vector<SettingKey>& keys = settingKeys();
+    std::vector<bool> seen(keys.size(), false);
+    std::string text;
+    // A byte-order mark would hide the first key from this walk.
+    std::istringstream lines(present.compare(0, 3, "\xEF\xBB\xBF") == 0 ? present.substr(3) : present);
+    std::string line;
+    while (std::getline(lines, line))
+        text += rewriteLine(line, settings, seen) + "\n";
+    for (size_t k = 0; k < keys.size(); ++k)
+        if (!seen[k])
+            text += std::string(keys[k].name) + " " + valueText(keys[k], settings) + "\n";
+    return text;
+}
+
+bool saveSettings(const std::string& path, const Settings& settings)
+{
+    std::string present;
+    {
+        std::ifstream in(path, std::ios::binary);
+        present.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    const std::string text = settingsText(present, settings);
+    const std::string sibling = path + ".tmp";
+    ::unlink(sibling.c_str()); // a leftover of a killed save
+    const int fd = ::open(sibling.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    struct stat old;
+    if (::stat(path.c_str(), &old) == 0)
+        ::fchmod(fd, old.st_mode & 07777);
+    bool ok = true;
+    for (size_t done = 0; ok && done < text.size();) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        ok = n > 0 || (n < 0 && errno == EINTR);
+        done += n > 0 ? static_cast<size_t>(n) : 0;
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && std::rename(sibling.c_str(), path.c_str()) == 0;
+    if (!ok)
+        ::unlink(sibling.c_str());
+    return ok;
 }

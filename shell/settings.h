@@ -37,3 +37,15 @@ const std::vector<SettingKey>& settingKeys();
 // reading goes on. Answers one line for Log.txt per pair left out, saying
 // which line and key and why.
 std::vector<std::string> readSettings(std::istream& in, Settings& settings);
+
+// The text of a settings file holding `settings`, made from the file's
+// present text: every line keeps its place, a known key's value is replaced
+// by the setting's (in every place it stands), and keys the text lacks are
+// added at its end. Comments, blank lines and keys the game does not know
+// stay as they were. Reads back as `settings`.
+std::string settingsText(const std::string& present, const Settings& settings);
+
+// Writes settingsText of the file at path whole: a new file, flushed and
+// renamed over the old one, so that a crash leaves the old file or the new,
+// never part of one. False, with the old file untouched, on any failure.
+bool saveSettings(const std::string& path, const Settings& settings);

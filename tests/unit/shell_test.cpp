@@ -60,6 +60,41 @@ TEST(Settings, TheShippedFile)
     EXPECT_EQ(std::make_pair(true, 0), std::make_pair(s.windowed, s.scale));
 }
 
+// Written back, a file reads as the settings it was written from, keeps
+// every line the game does not know in its place, and gains missing keys.
+TEST(Settings, WrittenBack)
+{
+    Settings changed;
+    changed.sound = false, changed.windowed = true, changed.colorDepth = 32, changed.music = false;
+    changed.mouseSensitivity = 0.1f, changed.scale = 3;
+    const char* const texts[] = {
+        "", "\xEF\xBB\xBFSound 1\r\nScale\r\n", "Music 0 Color 32\nVolume 7 Sound 1 Windowed 0",
+        "# mine\nSound 2\n\n  MouseSensitivity   1.0   \nColor=16\nSound 1\n;end",
+    };
+    for (const char* text : texts) {
+        for (const Settings& want : {Settings(), changed}) {
+            std::istringstream in(settingsText(text, want));
+            Settings got;
+            readSettings(in, got);
+            EXPECT_EQ(std::tie(want.sound, want.windowed, want.colorDepth, want.music, want.mouseSensitivity, want.scale),
+                      std::tie(got.sound, got.windowed, got.colorDepth, got.music, got.mouseSensitivity, got.scale))
+                << text;
+        }
+    }
+    EXPECT_EQ("# mine\nSound 0\n\n  MouseSensitivity   0.1   \nColor=32\nSound 0\n;end\n"
+              "Windowed 1\nMusic 0\nScale 3\n", settingsText(texts[3], changed));
+
+    const std::string path = ::testing::TempDir() + "settings_written.ini";
+    { std::ofstream(path) << "# kept\nScale 2\n"; }
+    ASSERT_TRUE(saveSettings(path, changed));
+    std::ifstream in(path);
+    std::stringstream saved;
+    saved << in.rdbuf();
+    EXPECT_EQ(settingsText("# kept\nScale 2\n", changed), saved.str());
+    EXPECT_FALSE(saveSettings(::testing::TempDir() + "no-such-directory/settings.ini", changed));
+    std::remove(path.c_str());
+}
+
 // The factor a Scale setting gives on a desktop: 0 the largest that fits (a
 // window leaving a tenth for panels), others as asked within 1..16.
 TEST(Scale, FactorForTheDesktop)
