@@ -83,6 +83,8 @@ TEST(Settings, WrittenBack)
     }
     EXPECT_EQ("# mine\nSound 0\n\n  MouseSensitivity   0.1   \nColor=32\nSound 0\n;end\n"
               "Windowed 1\nMusic 0\nScale 3\n", settingsText(texts[3], changed));
+    EXPECT_EQ("Music 1 Color 0\nVolume 7 Sound 1 Windowed 0\nMouseSensitivity 1\nScale 1\n",
+              settingsText(texts[2], Settings()));
 
     const std::string path = ::testing::TempDir() + "settings_written.ini";
     { std::ofstream(path) << "# kept\nScale 2\n"; }
