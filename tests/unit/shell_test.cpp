@@ -1,6 +1,7 @@
 // The shell's pieces: the settings reader, the timer callback, the datafile
 // check and the seam record that the end-to-end tests read.
 #include "shell/graphics.h"
+#include "shell/log.h"
 #include "shell/seam_log.h"
 #include "shell/settings.h"
 #include "support/game_fixture.h"
@@ -61,16 +62,30 @@ TEST(Settings, TheShippedFile)
 }
 
 // The factor a Scale setting gives on a desktop: 0 the largest that fits (a
-// window leaving a tenth for panels), others as asked within 1..16.
+// window in nine tenths of it), a larger one reduced to that with a line in
+// the log.
 TEST(Scale, FactorForTheDesktop)
 {
     const std::tuple<int, bool, int, int, int> cases[] = {
         {1, true, 1920, 1080, 1}, {0, true, 1920, 1080, 2}, {0, false, 1920, 1080, 2}, {0, true, 1366, 768, 1},
         {0, false, 1280, 960, 2}, {0, true, 1280, 960, 1}, {0, true, 3840, 2160, 4}, {0, true, 0, 0, 1},
-        {3, true, 800, 600, 3}, {-2, true, 1920, 1080, 1}, {99, false, 1920, 1080, 16},
+        {0, true, 1920, 1200, 2}, {2, true, 1920, 1200, 2}, {3, false, 1920, 1440, 3}, {-2, true, 1920, 1080, 1},
+        {1, true, 640, 480, 1}, {3, true, 1920, 1200, 2}, {3, true, 1920, 1440, 2}, {99, false, 1920, 1080, 2},
+        {2, true, 0, 0, 1},
     };
+    const std::string path = ::testing::TempDir() + "scale_log_test.txt";
+    openLog(path.c_str());
     for (const auto& [scale, windowed, w, h, factor] : cases)
         EXPECT_EQ(factor, chooseScale(scale, windowed, w, h)) << scale << " " << windowed << " " << w << "x" << h;
+    closeLog();
+    std::ifstream in(path);
+    std::stringstream logged;
+    logged << in.rdbuf();
+    EXPECT_EQ("Scale 3 does not fit the 1920 x 1200 desktop in a window: 2 is used.\n"
+              "Scale 3 does not fit the 1920 x 1440 desktop in a window: 2 is used.\n"
+              "Scale 99 does not fit the 1920 x 1080 desktop in full screen: 2 is used.\n"
+              "Scale 2 does not fit the 0 x 0 desktop in a window: 1 is used.\n",
+              logged.str());
 }
 
 // The menus read the pointer as a point of the picture: divided by the
