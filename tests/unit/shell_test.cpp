@@ -4,11 +4,13 @@
 #include "shell/log.h"
 #include "shell/seam_log.h"
 #include "shell/settings.h"
+#include "shell/x_present.h"
 #include "support/game_fixture.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <random>
 #include <regex>
 #include <sstream>
 #include <tuple>
@@ -136,6 +138,39 @@ TEST(Catalogue, ShortOrMixedUpFilesAreNamedWithTheirObject)
         const std::string message = c.message.empty() ? "" : c.message + "\nReinstall the game's data files.";
         EXPECT_EQ(message, checkDatafile(data.data(), *c.file));
     }
+}
+
+// A picture at each depth the game draws at, written for the X server in
+// either channel order: every pixel's colour as Allegro reads it, nothing
+// written between the rows.
+TEST(XPresent, PicturesInTheDisplaysFormat)
+{
+    std::mt19937 random(7);
+    const PixelLayout layouts[] = {{16, 8, 0}, {0, 8, 16}};
+    for (int depth : {15, 16, 24, 32})
+        for (const PixelLayout& to : layouts) {
+            const int w = 37, h = 5, pitch = 40;
+            BITMAP* picture = create_bitmap_ex(depth, w, h);
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x)
+                    putpixel(picture, x, y, static_cast<int>(random() & (depth == 32 ? 0xFFFFFFFFu : (1u << depth) - 1)));
+            std::vector<uint32_t> out(pitch * h, 0xDEADBEEF);
+            convertPicture(picture, out.data(), pitch, to);
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < pitch; ++x) {
+                    const uint32_t got = out[y * pitch + x];
+                    if (x >= w) {
+                        EXPECT_EQ(0xDEADBEEF, got) << depth << " " << x << "," << y;
+                        continue;
+                    }
+                    const int c = getpixel(picture, x, y);
+                    EXPECT_EQ(std::make_tuple(getr_depth(depth, c), getg_depth(depth, c), getb_depth(depth, c)),
+                              std::make_tuple(int(got >> to.redShift & 0xFF), int(got >> to.greenShift & 0xFF),
+                                              int(got >> to.blueShift & 0xFF)))
+                        << depth << " bits, red at " << to.redShift << ", pixel " << x << "," << y;
+                }
+            destroy_bitmap(picture);
+        }
 }
 
 // Input taken and pictures shown, in order, each new one (a pointer that
