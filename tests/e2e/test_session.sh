@@ -67,12 +67,12 @@ tv_hold Escape tv_wait_seam '^clear ' 2
 tv_until 30 "the name prompt" eval 'tv_scan 0 331 640 14 "\$r + \$g + \$b == 765"; [ "$TV_COUNT" -gt 0 ]'
 # Waiting for a key the game draws nothing: covered by another window and
 # uncovered, the prompt is painted again all the same.
-tv_sum 0 300 640 100 prompt
-xlogo -geometry 400x120+$((TV_X + 120))+$((TV_Y + 290)) 2>/dev/null &
+tv_sum 0 140 640 220 prompt
+xlogo -geometry 400x200+$((TV_X + 200))+$((TV_Y + 150)) 2>/dev/null &
 cover=$!
-tv_wait_sum 0 300 640 100 ! "$prompt"
+tv_wait_sum 0 140 640 220 ! "$prompt"
 kill $cover && wait $cover
-tv_wait_sum 0 300 640 100 "$prompt"
+tv_wait_sum 0 140 640 220 "$prompt"
 # A key waiting behind the one read would end the entry: one at a time.
 for c in Z e d; do
     tv_sum 0 345 640 30
