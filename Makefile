@@ -7,7 +7,7 @@ MAKEFLAGS += --no-print-directory
 JOBS ?= $(shell nproc)
 
 BUILD_PACKAGES = g++ cmake pkg-config liballegro4-dev libaldmb1-dev libdumb1-dev \
-	libfreetype-dev fonts-dejavu-core libxi-dev
+	libfreetype-dev fonts-dejavu-core libxi-dev libxrender-dev libxext-dev
 TEST_PACKAGES = libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-apps x11-utils imagemagick \
 	desktop-file-utils appstream groff-base
 # Only for `make test-slow` and `make fuzz`: memcheck, and clang for libFuzzer.

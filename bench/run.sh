@@ -1,5 +1,6 @@
 # Runs every benchmark binary of a build (bench_*) under an Xvfb of its own,
-# since some of them put the game on a real window. Usage: run.sh BUILD_DIR
+# since some of them put the game on a real window, then picture_cost.sh.
+# Usage: run.sh BUILD_DIR
 BUILD_DIR=${1:-build}
 export TARNAVEL_BUILD_DIR=$BUILD_DIR
 source "$(dirname "$0")/../tests/e2e/harness.sh"
@@ -11,4 +12,7 @@ for b in "$BUILD_DIR"/bench/bench_*; do
     echo "== $b"
     "$b" || { echo "FAILED: $b"; status=1; }
 done
+# The real game on a larger Xvfb of its own.
+echo "== bench/picture_cost.sh"
+bash "$(dirname "$0")/picture_cost.sh" "$BUILD_DIR" || { echo "FAILED: picture_cost.sh"; status=1; }
 exit $status

@@ -42,14 +42,17 @@ Its files there:
 Settings, key and value pairs read at start-up (key, default, meaning):
   Sound 1           sound effects on (1) or off (0)
   Windowed 0        1: a window (as the copied file asks); 0: full screen
-  Color 0           colour depth in bits: 15, 16, 24 or 32; 0 tries 16,
-                    15, 32 and 24
+  Color 0           colour depth in bits: 15, 16, 24 or 32; 0 takes the
+                    desktop's, or where that fails tries 16, 15, 32 and 24
   Music 1           stored only; the game plays no music
   MouseSensitivity 1.0
                     steering: 100 units of mouse motion add 1 pixel per
                     step to the ship's speed
   Scale 1           the whole factor the 640 x 480 picture is enlarged by;
-                    0 (as the copied file asks): the largest that fits
+                    0 (as the copied file asks): the largest that fits, a
+                    window in 9/10 of the desktop's width and height (2 on
+                    1920 x 1200), full screen in all of it; a larger factor
+                    gives that one
 One key and its value to a line. A line the game cannot take is left out
 and named in Log.txt; every other line is still read.
 

@@ -92,7 +92,9 @@ int MainGameClass::mainMenu()
             --speedCounter;
         }
 
-        draw_sprite(buffer, background, 0, 0);
+        // The whole-screen pictures have no transparent pixels: copied,
+        // not tested pixel by pixel as draw_sprite would.
+        blit(background, buffer, 0, 0, 0, 0, screenWidth, screenHeight);
         textout_ex(buffer, menuFont, welcomeText, welcomeX, 0, welcomeColor, -1);
         drawHighscoreTable(buffer, menuFont, *highscores);
         for (GuiButton* button : buttons)

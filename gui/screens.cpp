@@ -73,7 +73,7 @@ void MainGameClass::creditsMenu()
             --speedCounter;
         }
 
-        draw_sprite(buffer, background, 0, 0);
+        blit(background, buffer, 0, 0, 0, 0, screenWidth, screenHeight);
         drawHighscoreTable(buffer, creditsFont, *highscores);
         clear_to_color(creditsWindow, maskColor);
         for (int i = 0; i < creditLineCount; ++i) {
@@ -102,7 +102,7 @@ void MainGameClass::showInstructions()
     while (!quitRequested) {
         if (heldAtStart && !seam.keyWaiting() && seam.mouseButtons() == 0)
             heldAtStart = false;
-        draw_sprite(buffer, picture, 0, 0);
+        blit(picture, buffer, 0, 0, 0, 0, screenWidth, screenHeight);
         seam.present(buffer, 0, 0);
         // The closing key stays in the buffer; the main menu empties it.
         if ((seam.keyWaiting() || (seam.mouseButtons() & 1) != 0) && !heldAtStart)

@@ -2,22 +2,28 @@
 
 #include "shell/al.h"
 #include "shell/globals.h"
+#include "shell/log.h"
 
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 Viewport viewport;
 
 namespace {
 
-constexpr int largestScale = 16;
-
 bool setSize(int driver, int colorDepth, int width, int height)
 {
-    static const int candidates[] = {16, 15, 32, 24};
-    for (int depth : candidates) {
+    // The desktop's own depth first: a picture at any other is converted on
+    // its way to the screen, every frame.
+    const int desktop = desktop_color_depth();
+    const int candidates[] = {desktop, 16, 15, 32, 24};
+    for (int i = 0; i < 5; ++i) {
+        const int depth = candidates[i];
+        if ((depth != 15 && depth != 16 && depth != 24 && depth != 32) || (i > 0 && depth == desktop))
+            continue;
         set_color_depth(colorDepth != 0 ? colorDepth : depth);
         if (set_gfx_mode(driver, width, height, 0, 0) == 0)
             return true;
@@ -32,11 +38,18 @@ bool setSize(int driver, int colorDepth, int width, int height)
 
 int chooseScale(int scale, bool windowed, int desktopWidth, int desktopHeight)
 {
-    if (scale == 0) {
-        const int room = windowed ? 9 : 10;
-        scale = std::min(desktopWidth * room / 10 / screenWidth, desktopHeight * room / 10 / screenHeight);
+    const int room = windowed ? 9 : 10;
+    const int fitting = std::max(1, std::min(desktopWidth * room / 10 / screenWidth,
+                                             desktopHeight * room / 10 / screenHeight));
+    if (scale == 0)
+        return fitting;
+    if (scale > fitting) {
+        logLine("Scale " + std::to_string(scale) + " does not fit the " + std::to_string(desktopWidth) + " x "
+                + std::to_string(desktopHeight) + " desktop " + (windowed ? "in a window" : "in full screen")
+                + ": " + std::to_string(fitting) + " is used.");
+        return fitting;
     }
-    return std::clamp(scale, 1, largestScale);
+    return std::max(scale, 1);
 }
 
 void setGraphicsMode(bool windowed, int colorDepth, int scale)

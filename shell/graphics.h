@@ -13,18 +13,19 @@ struct Viewport {
 };
 extern Viewport viewport;
 
-// The factor for the Scale setting on a desktop of the given size. 0 asks for
-// the largest whole factor that fits (a window leaves a tenth of each side
-// for panels and its frame); other values are taken as they are, within
-// 1..16.
+// The factor for the Scale setting on a desktop of the given size (0 x 0 when
+// unknown). 0 asks for the largest whole factor that fits: a window takes at
+// most nine tenths of the desktop's width and height, leaving the rest for
+// panels and its frame; full screen takes all of it. A larger factor gives
+// that one instead, with a line in Log.txt; 1 is always taken.
 int chooseScale(int scale, bool windowed, int desktopWidth, int desktopHeight);
 
 // Sets the mode for the picture enlarged by `scale` with the windowed or
 // full-screen driver: a window of the enlarged size, or, in full screen with
 // a factor above 1, the desktop's own resolution with the picture centred.
 // When no depth gives that, the plain 640 x 480 mode is tried instead.
-// colorDepth 0 tries 16, 15, 32 and 24 bits in that order; any other depth
-// is tried once. Sets viewport; returns only when a mode is set, otherwise
+// colorDepth 0 tries the desktop's own depth, then 16, 15, 32 and 24 bits in
+// that order; any other depth is tried once. Sets viewport; returns only when a mode is set, otherwise
 // ends through errorMessage.
 void setGraphicsMode(bool windowed, int colorDepth, int scale);
 

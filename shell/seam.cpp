@@ -5,6 +5,7 @@
 #include "shell/graphics.h"
 #include "shell/raw_mouse.h"
 #include "shell/seam_log.h"
+#include "shell/x_present.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -56,14 +57,16 @@ void alVoiceSetPriority(int voice, int priority) { voice_set_priority(voice, pri
 void alVoiceStart(int voice) { voice_start(voice); }
 void alReleaseVoice(int voice) { release_voice(voice); }
 
+// Allegro's X11 driver sends each line that stretch_blit writes as a request
+// of its own: this is the way only where the X server cannot enlarge.
 void alPresent(BITMAP* picture, int x, int y)
 {
     const Viewport& v = viewport;
     if (v.scale == 1)
-        draw_sprite(screen, picture, v.left + x, v.top + y);
+        blit(picture, screen, 0, 0, v.left + x, v.top + y, picture->w, picture->h);
     else
-        stretch_sprite(screen, picture, v.left + x * v.scale, v.top + y * v.scale, picture->w * v.scale,
-                       picture->h * v.scale);
+        stretch_blit(picture, screen, 0, 0, picture->w, picture->h, v.left + x * v.scale, v.top + y * v.scale,
+                     picture->w * v.scale, picture->h * v.scale);
 }
 
 // Only the picture's place: the borders of a centred picture stay black.
@@ -86,6 +89,17 @@ const Seam allegroSeam = {
 Seam seam = allegroSeam;
 
 namespace {
+
+// The picture through the X server where it offers what that needs,
+// otherwise through Allegro's screen.
+void choosePresent()
+{
+    if (!openXPresent())
+        return;
+    atexit(closeXPresent);
+    seam.present = xPresent;
+    seam.clearScreen = xClearScreen;
+}
 
 // Raw motion where the X server offers it, unless TARNAVEL_MICKEYS=allegro
 // asks for Allegro's own mickeys (for comparison).
@@ -112,6 +126,7 @@ void waitForTick()
 
 void startSeam()
 {
+    choosePresent();
     chooseMickeys();
     const char* logPath = getenv("TARNAVEL_SEAM_LOG");
     if (logPath && *logPath)

@@ -27,7 +27,7 @@ struct Seam {
     void (*releaseVoice)(int voice);
 
     // Screen and time.
-    void (*present)(BITMAP* picture, int x, int y); // draw_sprite onto the picture's place
+    void (*present)(BITMAP* picture, int x, int y); // copied (opaque) onto its place in the picture
     void (*clearScreen)(int color);                 // the picture's whole place
     void (*rest)(unsigned int milliseconds);
 };

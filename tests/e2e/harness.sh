@@ -27,7 +27,8 @@
 #   tv_assert_bytes FILE FMT [ARG...]  fails unless FILE holds exactly printf FMT ARG...
 #   tv_menu                        waits for the menu (a full picture, the pointer read last)
 #   tv_skip_intro                  waits for the intro, holds Escape until the menu shows
-#   tv_choose BUTTON               clicks play, instructions, credits or exit in the menu (exit: Back)
+#   tv_choose BUTTON               clicks play, instructions, credits or exit in the menu (exit: Back),
+#                                  at TV_SCALE
 #   tv_run_to_exit                 starts the game, skips the intro, chooses Exit; the status must be 0
 
 set -u -o pipefail
@@ -159,7 +160,8 @@ tv_mouse_to()
 {
     local _want="$(($1 / TV_SCALE)) $(($2 / TV_SCALE))" _try _end
     for _try in 1 2 3 4 5; do
-        xdotool mousemove $((TV_X + 639)) $((TV_Y + 479)) sleep 0.05 mousemove "$TV_X" "$TV_Y" sleep 0.05 \
+        xdotool mousemove $((TV_X + 640 * TV_SCALE - 1)) $((TV_Y + 480 * TV_SCALE - 1)) sleep 0.05 \
+            mousemove "$TV_X" "$TV_Y" sleep 0.05 \
             mousemove $((TV_X + $1)) $((TV_Y + $2)) || tv_fail "mousemove $1 $2"
         _end=$((SECONDS + 5))
         while [ "$SECONDS" -le "$_end" ]; do
@@ -241,13 +243,14 @@ tv_skip_intro()
 }
 
 # The buttons, 150 x 40, stand flush with the right edge; a pressed one is
-# drawn darker, also left of where the pointer covers it.
+# drawn darker, also left of where the pointer covers it. At TV_SCALE.
 tv_choose()
 {
     local -A y=([play]=300 [instructions]=350 [credits]=400 [exit]=450)
-    tv_sum 492 $((y[$1] - 18)) 40 36
-    tv_mouse_to 565 "${y[$1]}"
-    tv_press 1 tv_wait_sum 492 $((y[$1] - 18)) 40 36 ! "$TV_SUM"
+    local s=$TV_SCALE
+    tv_sum $((492 * s)) $(((y[$1] - 18) * s)) $((40 * s)) $((36 * s))
+    tv_mouse_to $((565 * s)) $((y[$1] * s))
+    tv_press 1 tv_wait_sum $((492 * s)) $(((y[$1] - 18) * s)) $((40 * s)) $((36 * s)) ! "$TV_SUM"
 }
 
 tv_run_to_exit()

@@ -1,13 +1,16 @@
 // The shell's pieces: the settings reader, the timer callback, the datafile
 // check and the seam record that the end-to-end tests read.
 #include "shell/graphics.h"
+#include "shell/log.h"
 #include "shell/seam_log.h"
 #include "shell/settings.h"
+#include "shell/x_present.h"
 #include "support/game_fixture.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <random>
 #include <regex>
 #include <sstream>
 #include <tuple>
@@ -98,16 +101,30 @@ TEST(Settings, WrittenBack)
 }
 
 // The factor a Scale setting gives on a desktop: 0 the largest that fits (a
-// window leaving a tenth for panels), others as asked within 1..16.
+// window in nine tenths of it), a larger one reduced to that with a line in
+// the log.
 TEST(Scale, FactorForTheDesktop)
 {
     const std::tuple<int, bool, int, int, int> cases[] = {
         {1, true, 1920, 1080, 1}, {0, true, 1920, 1080, 2}, {0, false, 1920, 1080, 2}, {0, true, 1366, 768, 1},
         {0, false, 1280, 960, 2}, {0, true, 1280, 960, 1}, {0, true, 3840, 2160, 4}, {0, true, 0, 0, 1},
-        {3, true, 800, 600, 3}, {-2, true, 1920, 1080, 1}, {99, false, 1920, 1080, 16},
+        {0, true, 1920, 1200, 2}, {2, true, 1920, 1200, 2}, {3, false, 1920, 1440, 3}, {-2, true, 1920, 1080, 1},
+        {1, true, 640, 480, 1}, {3, true, 1920, 1200, 2}, {3, true, 1920, 1440, 2}, {99, false, 1920, 1080, 2},
+        {2, true, 0, 0, 1},
     };
+    const std::string path = ::testing::TempDir() + "scale_log_test.txt";
+    openLog(path.c_str());
     for (const auto& [scale, windowed, w, h, factor] : cases)
         EXPECT_EQ(factor, chooseScale(scale, windowed, w, h)) << scale << " " << windowed << " " << w << "x" << h;
+    closeLog();
+    std::ifstream in(path);
+    std::stringstream logged;
+    logged << in.rdbuf();
+    EXPECT_EQ("Scale 3 does not fit the 1920 x 1200 desktop in a window: 2 is used.\n"
+              "Scale 3 does not fit the 1920 x 1440 desktop in a window: 2 is used.\n"
+              "Scale 99 does not fit the 1920 x 1080 desktop in full screen: 2 is used.\n"
+              "Scale 2 does not fit the 0 x 0 desktop in a window: 1 is used.\n",
+              logged.str());
 }
 
 // The menus read the pointer as a point of the picture: divided by the
@@ -158,6 +175,39 @@ TEST(Catalogue, ShortOrMixedUpFilesAreNamedWithTheirObject)
         const std::string message = c.message.empty() ? "" : c.message + "\nReinstall the game's data files.";
         EXPECT_EQ(message, checkDatafile(data.data(), *c.file));
     }
+}
+
+// A picture at each depth the game draws at, written for the X server in
+// either channel order: every pixel's colour as Allegro reads it, nothing
+// written between the rows.
+TEST(XPresent, PicturesInTheDisplaysFormat)
+{
+    std::mt19937 random(7);
+    const PixelLayout layouts[] = {{16, 8, 0}, {0, 8, 16}};
+    for (int depth : {15, 16, 24, 32})
+        for (const PixelLayout& to : layouts) {
+            const int w = 37, h = 5, pitch = 40;
+            BITMAP* picture = create_bitmap_ex(depth, w, h);
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x)
+                    putpixel(picture, x, y, static_cast<int>(random() & (depth == 32 ? 0xFFFFFFFFu : (1u << depth) - 1)));
+            std::vector<uint32_t> out(pitch * h, 0xDEADBEEF);
+            convertPicture(picture, out.data(), pitch, to);
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < pitch; ++x) {
+                    const uint32_t got = out[y * pitch + x];
+                    if (x >= w) {
+                        EXPECT_EQ(0xDEADBEEF, got) << depth << " " << x << "," << y;
+                        continue;
+                    }
+                    const int c = getpixel(picture, x, y);
+                    EXPECT_EQ(std::make_tuple(getr_depth(depth, c), getg_depth(depth, c), getb_depth(depth, c)),
+                              std::make_tuple(int(got >> to.redShift & 0xFF), int(got >> to.greenShift & 0xFF),
+                                              int(got >> to.blueShift & 0xFF)))
+                        << depth << " bits, red at " << to.redShift << ", pixel " << x << "," << y;
+                }
+            destroy_bitmap(picture);
+        }
 }
 
 // Input taken and pictures shown, in order, each new one (a pointer that
