@@ -26,7 +26,7 @@ tv_start_x
 for scale in 1 2; do
     TV_SCALE=$scale
     tv_note "Scale $scale"
-    tv_new_run "Windowed 1" "Sound 0" "Scale $scale"
+    tv_new_run "Windowed 1" "Sound 0" "Music 0" "Scale $scale"
     tv_start_game
     tv_wait_window
     tv_skip_intro

@@ -1,0 +1,146 @@
+// The music: the generated modules as DUMB renders them, and the piece each
+// screen asks the player for.
+#include "shell/music.h"
+#include "support/game_fixture.h"
+
+#include <aldumb.h>
+
+#include <cmath>
+
+namespace {
+
+constexpr int rate = 22050;
+
+// `seconds` of stereo at full volume from `from` seconds on; `end` gets the
+// position the renderer reached.
+std::vector<short> render(DUH* duh, double from, double seconds, double* end = nullptr)
+{
+    DUH_SIGRENDERER* sr = duh_start_sigrenderer(duh, 0, 2, long(from * 65536));
+    std::vector<short> out(size_t(seconds * rate) * 2);
+    out.resize(2 * duh_render(sr, 16, 0, 1.0f, 65536.0f / rate, long(out.size() / 2), out.data()));
+    if (end)
+        *end = duh_sigrenderer_get_position(sr) / 65536.0;
+    duh_end_sigrenderer(sr);
+    return out;
+}
+
+double rms(const short* s, size_t n)
+{
+    double sum = 0;
+    for (size_t i = 0; i < n; ++i)
+        sum += double(s[i]) * s[i];
+    return std::sqrt(sum / std::max<size_t>(n, 1)) / 32768;
+}
+
+// Each piece loads through the registered type, is as long as its part asks,
+// sounds without clipping from its first seconds, and a looping piece goes on
+// past its end without a silent gap; no two pieces are the same music.
+TEST(Music, PiecesRenderAndLoop)
+{
+    dumb_register_dat_xm(DAT_XM_MODULE);
+    DATAFILE* data = load_datafile(TARNAVEL_DATA_DIR "/music.dat");
+    ASSERT_NE(nullptr, data);
+    ASSERT_EQ("", checkDatafile(data, musicCatalogue));
+    const struct { int piece; double shortest, longest; bool loops; } cases[] = {
+        {MUSIC_THEME, 45, 120, true}, {MUSIC_PLAY, 45, 120, true}, {MUSIC_JINGLE, 2, 8, false}};
+    std::vector<std::vector<short>> openings;
+    for (const auto& c : cases) {
+        DUH* duh = static_cast<DUH*>(data[c.piece].dat);
+        const double length = duh_get_length(duh) / 65536.0;
+        EXPECT_TRUE(length >= c.shortest && length <= c.longest) << c.piece << ": " << length << " s";
+        openings.push_back(render(duh, 0, 4));
+        const std::vector<short>& o = openings.back();
+        int peak = 0;
+        for (short v : o)
+            peak = std::max(peak, std::abs(int(v)));
+        EXPECT_GT(rms(o.data(), o.size()), 0.03) << c.piece;
+        EXPECT_LT(peak, 32768 * 9 / 10) << c.piece;
+        if (!c.loops)
+            continue;
+        double reached = 0;
+        const std::vector<short> seam = render(duh, length - 1, 3, &reached);
+        EXPECT_GT(reached, length + 1.9) << c.piece;
+        const size_t window = rate / 20 * 2; // 50 ms
+        for (size_t at = 0; at + window <= seam.size(); at += window)
+            EXPECT_GT(rms(&seam[at], window), 0.003) << c.piece << ": silent at " << length - 1 + at / 2.0 / rate;
+    }
+    for (size_t i = 0; i < openings.size(); ++i)
+        for (size_t j = i + 1; j < openings.size(); ++j) {
+            std::vector<short> difference(openings[i].size());
+            for (size_t k = 0; k < difference.size(); ++k)
+                difference[k] = short((openings[i][k] - openings[j][k]) / 2);
+            EXPECT_GT(rms(difference.data(), difference.size()), 0.01) << i << " and " << j;
+        }
+    unload_datafile(data);
+}
+
+// A stand-in player: a piece renders a tenth of a second per poll, and one
+// played once ends after five seconds. The calls that change what is heard
+// are recorded, each with the piece's index in music.dat.
+struct Player {
+    int piece;
+    long position;
+    bool once;
+};
+std::vector<Player> players;
+std::vector<std::string> heard;
+const DATAFILE* pieces = nullptr;
+
+Player& of(AL_DUH_PLAYER* p) { return players[reinterpret_cast<size_t>(p) - 1]; }
+void note(const char* what, AL_DUH_PLAYER* p) { heard.push_back(what + std::to_string(of(p).piece)); }
+
+const MusicSeam recordingMusic = {
+    [](DUH* duh, long position, float, bool once) {
+        int piece = 0;
+        while (pieces[piece].dat != duh)
+            ++piece;
+        players.push_back({piece, position, once});
+        heard.push_back("start " + std::to_string(piece) + (position ? " later" : "") + (once ? " once" : ""));
+        return reinterpret_cast<AL_DUH_PLAYER*>(players.size());
+    },
+    [](AL_DUH_PLAYER* p) { return (of(p).position += 6554) > 5 * 65536 && of(p).once ? 1 : 0; },
+    [](AL_DUH_PLAYER*, float) {},
+    [](AL_DUH_PLAYER* p) { return of(p).position; },
+    [](AL_DUH_PLAYER* p) { note("pause ", p); },
+    [](AL_DUH_PLAYER* p) { note("resume ", p); },
+    [](AL_DUH_PLAYER* p) { note("stop ", p); },
+};
+
+class MusicRoute : public GameFixture {
+protected:
+    void TearDown() override { GameFixture::TearDown(), musicSeam = allegroMusicSeam, musicOn = false; }
+};
+
+// The theme from the intro, the loop from the start of a game, the jingle
+// over the wave-completed screen and the loop taken up again after it, the
+// theme at game over; stopped with the game. With the music off, no player
+// at all.
+TEST_F(MusicRoute, EachScreenAsksForItsPiece)
+{
+    for (const bool on : {true, false}) {
+        musicOn = on, rebuildGame(), heard.clear(), players.clear(), testSeam.presents = 0;
+        musicSeam = recordingMusic, pieces = game->musicData;
+        ASSERT_EQ(on, game->musicData != nullptr);
+        if (on)
+            startMusic(game->musicData, 80);
+        testSeam.keys[KEY_ESC] = true;
+        game->showIntro();
+        testSeam.keys[KEY_ESC] = false;
+        game->startGame();
+        for (int frame = 0; frame < 20; ++frame) // two seconds of play
+            pollMusic();
+        onEachFrame(5000, [](int) { testSeam.buttons = 1; }); // ends the wave-completed screen
+        game->nextWave();
+        pauseMusic(), pollMusic(), resumeMusic();
+        testSeam.buttons = testSeam.presents = 0, testSeam.keys[KEY_ESC] = true;
+        onEachFrame(100, [](int) { testSeam.keyBuffer.assign(2, keyCode(KEY_A, 'a')); });
+        game->playGame();
+        delete game, game = nullptr;
+        const std::vector<std::string> want = {"start 0", "start 1", "stop 0", "start 2 once", "stop 1",
+                                               "stop 2", "start 1 later", "pause 1", "resume 1", "start 0",
+                                               "stop 1", "stop 0"};
+        EXPECT_EQ(on ? want : std::vector<std::string>{}, heard) << on;
+    }
+}
+
+} // namespace
