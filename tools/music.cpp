@@ -15,6 +15,7 @@
 //   (I IV V I) ending on a held chord and a crash, then a bar for the tails.
 #include "tools/assets.h"
 #include "tools/score.h"
+#include "tools/synth.h"
 
 #include <array>
 #include <cmath>
@@ -24,29 +25,13 @@ namespace assets {
 
 namespace {
 
-const double rate = 22050;
-const double twoPi = 6.283185307179586;
+using synth::LowPass;
+using synth::Noise;
+using synth::twoPi;
+constexpr double rate = synth::rate;
 
 // Instrument numbers in every module.
 enum { KICK = 1, SNARE, HAT, CRASH, BASS, LEAD, PAD, BELL };
-
-struct Noise {
-    uint32_t state = 0x1234567u;
-    double next()
-    {
-        state = state * 1664525u + 1013904223u;
-        return (state >> 8) / double(1 << 24) * 2 - 1;
-    }
-};
-
-struct LowPass {
-    double y = 0;
-    double step(double x, double cutoff)
-    {
-        y += (1 - std::exp(-twoPi * cutoff / rate)) * (x - y);
-        return y;
-    }
-};
 
 // `frames` samples of f(t), scaled so that the peak is `peak` of full scale.
 std::vector<int16_t> render(int frames, const std::function<double(double t)>& f, double peak = 0.9)
