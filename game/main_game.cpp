@@ -29,8 +29,12 @@ MainGameClass::MainGameClass()
     explosionData = loadCheckedDatafile(explosionCatalogue);
     miscData = loadCheckedDatafile(miscCatalogue);
     sfxData = loadCheckedDatafile(sfxCatalogue);
-    if (musicOn)
+    if (musicOn) {
+        const std::string problem = checkMusicFile(musicCatalogue.fileName);
+        if (!problem.empty())
+            errorMessageAndExit("%s", problem.c_str());
         musicData = loadCheckedDatafile(musicCatalogue);
+    }
 
     player = new PlayerShip(spritesData, explosionData, sampleAt(sfxData, SFX_SHIP_FIRES),
                             sampleAt(sfxData, SFX_SHIP_DIES), sampleAt(sfxData, SFX_EXTRA_LIFE));

@@ -5,6 +5,11 @@
 
 #include <aldumb.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
 namespace {
 
 // A stream of 2048 frames at 44.1 kHz holds 46 ms: the frames (100 a second)
@@ -64,7 +69,67 @@ bool applyFade(Playing& p)
     return true;
 }
 
+uint32_t bigEndian(const std::vector<unsigned char>& d, size_t at)
+{
+    return uint32_t(d[at]) << 24 | uint32_t(d[at + 1]) << 16 | uint32_t(d[at + 2]) << 8 | d[at + 3];
+}
+
+// The object at `at` of a plain datafile: its properties skipped, its type
+// and its bytes; false when it runs past the end.
+bool nextObject(const std::vector<unsigned char>& d, size_t& at, uint32_t& type, size_t& start, size_t& size)
+{
+    while (at + 12 <= d.size() && bigEndian(d, at) == uint32_t(DAT_ID('p', 'r', 'o', 'p')))
+        at += 12 + size_t(bigEndian(d, at + 8));
+    if (at + 12 > d.size())
+        return false;
+    type = bigEndian(d, at);
+    size = bigEndian(d, at + 4);
+    start = at + 12;
+    if (bigEndian(d, at + 8) != size || size > d.size() - start)
+        return false; // packed, or cut short
+    at = start + size;
+    return true;
+}
+
 } // namespace
+
+std::string checkMusicFile(const char* fileName)
+{
+    FILE* file = fopen(fileName, "rb");
+    if (!file)
+        return std::string();
+    std::vector<unsigned char> d;
+    unsigned char block[65536];
+    for (size_t n; (n = fread(block, 1, sizeof block, file)) > 0;)
+        d.insert(d.end(), block, block + n);
+    fclose(file);
+    static const unsigned char plain[] = {'s', 'l', 'h', '.', 'A', 'L', 'L', '.'};
+    if (d.size() < 12 || !std::equal(plain, plain + 8, d.begin()))
+        return std::string();
+    const uint32_t count = bigEndian(d, 8);
+    size_t at = 12;
+    for (uint32_t i = 0; i < count; ++i) {
+        uint32_t type;
+        size_t start, size;
+        bool readable = nextObject(d, at, type, start, size);
+        if (readable && type == uint32_t(DAT_XM_MODULE)) {
+            DUMBFILE* module = dumbfile_open_memory(reinterpret_cast<const char*>(&d[start]), long(size));
+            DUH* duh = module ? dumb_read_xm_quick(module) : nullptr;
+            readable = duh != nullptr;
+            if (duh)
+                unload_duh(duh);
+            if (module)
+                dumbfile_close(module);
+        }
+        if (!readable) {
+            char text[256];
+            snprintf(text, sizeof text,
+                     "File '%s' is damaged: object %u should be a music module.\nReinstall the game's data files.", fileName, i);
+            return text;
+        }
+    }
+    return std::string();
+}
 
 const MusicSeam allegroMusicSeam = {
     alStart, al_poll_duh, al_duh_set_volume, al_duh_get_position, al_pause_duh, al_resume_duh, al_stop_duh,

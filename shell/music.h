@@ -25,6 +25,15 @@ struct MusicSeam {
 extern MusicSeam musicSeam;
 extern const MusicSeam allegroMusicSeam;
 
+#include <string>
+
+// Reads the modules of a datafile such as music.dat with DUMB before the
+// file is loaded: Allegro's loader frees memory twice when a registered
+// type's reader refuses an object. Answers an empty string when every
+// module reads, or when the file is missing or no plain datafile (the loader
+// reports those); otherwise the message that names the file and the object.
+std::string checkMusicFile(const char* fileName);
+
 // Called by the shell once music.dat is loaded and a sound card is there;
 // volume 1..100. The pieces stay borrowed until stopMusic.
 void startMusic(const DATAFILE* pieces, int volume);

@@ -6,6 +6,8 @@
 #include <aldumb.h>
 
 #include <cmath>
+#include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -74,9 +76,38 @@ TEST(Music, PiecesRenderAndLoop)
     unload_datafile(data);
 }
 
+// A damaged music.dat is named before Allegro's loader meets it, which frees
+// memory twice when DUMB refuses an object; a missing file is left to the
+// loader's own message.
+TEST(Music, DamagedFilesAreNamedBeforeLoading)
+{
+    std::ifstream in(TARNAVEL_DATA_DIR "/music.dat", std::ios::binary);
+    const std::string intact((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string path = testing::TempDir() + "music_test.dat";
+    auto damaged = [&](int object) {
+        return "File '" + path + "' is damaged: object " + std::to_string(object) +
+               " should be a music module.\nReinstall the game's data files.";
+    };
+    const struct { std::string bytes, want; } cases[] = {
+        {intact, ""},
+        {intact.substr(0, intact.size() / 2), damaged(1)},
+        {intact.substr(0, 24) + std::string(17, 'X') + intact.substr(41), damaged(0)}, // the first module's signature
+        {intact.substr(0, intact.size() - 1), damaged(2)},
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        std::ofstream(path, std::ios::binary) << c.bytes;
+        if (c.bytes.empty())
+            std::remove(path.c_str());
+        EXPECT_EQ(c.want, checkMusicFile(path.c_str())) << c.bytes.size();
+    }
+    std::remove(path.c_str());
+}
+
 // A stand-in player: a piece renders a tenth of a second per poll, and one
 // played once ends after five seconds. The calls that change what is heard
-// are recorded, each with the piece's index in music.dat.
+// are recorded, each with the piece's index in music.dat; a start with its
+// volume, and "later" when it begins past the piece's start.
 struct Player {
     int piece;
     long position;
@@ -90,12 +121,13 @@ Player& of(AL_DUH_PLAYER* p) { return players[reinterpret_cast<size_t>(p) - 1]; 
 void note(const char* what, AL_DUH_PLAYER* p) { heard.push_back(what + std::to_string(of(p).piece)); }
 
 const MusicSeam recordingMusic = {
-    [](DUH* duh, long position, float, bool once) {
+    [](DUH* duh, long position, float volume, bool once) {
         int piece = 0;
         while (pieces[piece].dat != duh)
             ++piece;
         players.push_back({piece, position, once});
-        heard.push_back("start " + std::to_string(piece) + (position ? " later" : "") + (once ? " once" : ""));
+        heard.push_back("start " + std::to_string(piece) + " at " + std::to_string(int(volume * 100)) +
+                        (position ? " later" : "") + (once ? " once" : ""));
         return reinterpret_cast<AL_DUH_PLAYER*>(players.size());
     },
     [](AL_DUH_PLAYER* p) { return (of(p).position += 6554) > 5 * 65536 && of(p).once ? 1 : 0; },
@@ -136,9 +168,9 @@ TEST_F(MusicRoute, EachScreenAsksForItsPiece)
         onEachFrame(100, [](int) { testSeam.keyBuffer.assign(2, keyCode(KEY_A, 'a')); });
         game->playGame();
         delete game, game = nullptr;
-        const std::vector<std::string> want = {"start 0", "start 1", "stop 0", "start 2 once", "stop 1",
-                                               "stop 2", "start 1 later", "pause 1", "resume 1", "start 0",
-                                               "stop 1", "stop 0"};
+        const std::vector<std::string> want = {"start 0 at 80", "start 1 at 80", "stop 0", "start 2 at 80 once",
+                                               "stop 1", "stop 2", "start 1 at 0 later", "pause 1", "resume 1",
+                                               "start 0 at 80", "stop 1", "stop 0"};
         EXPECT_EQ(on ? want : std::vector<std::string>{}, heard) << on;
     }
 }
