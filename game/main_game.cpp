@@ -20,8 +20,8 @@
 // second in which a launch is due may launch.
 MainGameClass::MainGameClass()
     : wave(0), enemySpawns(), exitOpen(false), spritesData(nullptr), explosionData(nullptr),
-      miscData(nullptr), sfxData(nullptr), musicData(nullptr), player(nullptr), bonusActive(false), bonusIndex(4),
-      bonusLaunchTime(-1), buffer(nullptr), highscores(nullptr), playButton(nullptr),
+      miscData(nullptr), sfxData(nullptr), musicData(nullptr), player(nullptr), bonusActive(false),
+      bonusIndex(4), bonusLaunchTime(-1), buffer(nullptr), highscores(nullptr), playButton(nullptr),
       instructionsButton(nullptr), creditsButton(nullptr), exitButton(nullptr)
 {
     srand(time(0));

@@ -124,7 +124,9 @@ std::string checkMusicFile(const char* fileName)
         if (!readable) {
             char text[256];
             snprintf(text, sizeof text,
-                     "File '%s' is damaged: object %u should be a music module.\nReinstall the game's data files.", fileName, i);
+                     "File '%s' is damaged: object %u should be a music module.\n"
+                     "Reinstall the game's data files.",
+                     fileName, i);
             return text;
         }
     }

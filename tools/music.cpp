@@ -352,7 +352,8 @@ xm::Module playLoop(const std::vector<xm::Instrument>& set)
 xm::Module waveJingle(const std::vector<xm::Instrument>& set)
 {
     Part kick{KICK, 1, false, {}}, snare{SNARE, 1, false, {}, 120}, crash{CRASH, 1, false, {}, 160};
-    Part bass{BASS, 2, true, {}}, lead{LEAD, 2, true, {}}, pad{PAD, 6, true, {}, 128, 56}, bell{BELL, 2, true, {}, 96, 32};
+    Part bass{BASS, 2, true, {}}, lead{LEAD, 2, true, {}};
+    Part pad{PAD, 6, true, {}, 128, 56}, bell{BELL, 2, true, {}, 96, 32};
     score::melody(lead, 0, "D5:2 G5:2 B5:2 D6:2 C6:2 E6:2 D6:2 F#6:2 | G6:14 r:2 |", 36);
     score::melody(pad, 0, "B4:8 C5:4 A4:4 | B4:14 r:2 |", 24);
     score::melody(pad, 0, "G4:8 G4:4 F#4:4 | G4:14 r:2 |", 24);

@@ -153,8 +153,8 @@ xm::Module build(const std::string& name, int bpm, int bars, int restartBar, int
             if (n.row < 0 || n.row >= totalRows || n.pitch < 12 || n.pitch > 107 || n.length < 1)
                 throw std::invalid_argument(name + ": a note outside the song or the keyboard");
             const int c = channelOf[i];
-            const int pan = part.channels > 1 ? part.pan + part.spread * (2 * c - part.channels + 1) / (part.channels - 1)
-                                              : part.pan;
+            const int pan =
+                part.channels > 1 ? part.pan + part.spread * (2 * c - part.channels + 1) / (part.channels - 1) : part.pan;
             cell(n.row, first + c) = {n.pitch - 11, part.instrument, n.volume, pan == 128 ? 0 : setPanning,
                                       pan == 128 ? 0 : std::clamp(pan, 0, 255)};
             starts[channelOf[i]].push_back(n.row);

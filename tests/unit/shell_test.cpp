@@ -32,14 +32,17 @@ TEST(Settings, FileTexts)
         {"Scale 100\nMouseSensitivity 100\nColor 15", {true, false, 15, true, 100.0f, 100}, 0},
         {"Color 16 Color 24 Sound 0 Music 0\nColor 32\nColor 13", {false, false, 32, false, 1.0f, 1}, 1},
         {"sound 0 windowed 1 Sound 0", {false, false, 0, true, 1.0f, 1}, 2},
-        {"MusicVolume 0\nSoundVolume 35\nMusicVolume 101\nSoundVolume -1\nSoundVolume 7.5", {true, false, 0, true, 1.0f, 1, 0, 35}, 3},
+        {"MusicVolume 0\nSoundVolume 35\nMusicVolume 101\nSoundVolume -1\nSoundVolume 7.5",
+         {true, false, 0, true, 1.0f, 1, 0, 35}, 3},
     };
     for (const auto& [text, e, notes] : cases) {
         std::istringstream in(text);
         Settings s;
         EXPECT_EQ(notes, int(readSettings(in, s).size())) << text;
-        EXPECT_EQ(std::tie(e.sound, e.windowed, e.colorDepth, e.music, e.mouseSensitivity, e.scale, e.musicVolume, e.soundVolume),
-                  std::tie(s.sound, s.windowed, s.colorDepth, s.music, s.mouseSensitivity, s.scale, s.musicVolume, s.soundVolume))
+        EXPECT_EQ(std::tie(e.sound, e.windowed, e.colorDepth, e.music, e.mouseSensitivity, e.scale, e.musicVolume,
+                           e.soundVolume),
+                  std::tie(s.sound, s.windowed, s.colorDepth, s.music, s.mouseSensitivity, s.scale, s.musicVolume,
+                           s.soundVolume))
             << text;
     }
     std::istringstream in("Sound 0\n\nWindowed 2\n");
