@@ -48,7 +48,7 @@ Settings, key and value pairs read at start-up (key, default, meaning):
                     15, 32 and 24
   Music 1           music on (1) or off (0): a theme in the menus, a loop in
                     play, a jingle when a wave is completed
-  MusicVolume 50    the music's volume, 0 to 100 (0 plays none); 50 keeps it
+  MusicVolume 70    the music's volume, 0 to 100 (0 plays none); 70 keeps it
                     under the effects
   MouseSensitivity 1.0
                     steering: 100 units of mouse motion add 1 pixel per

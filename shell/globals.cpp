@@ -3,7 +3,7 @@
 bool soundOn = true;
 bool musicOn = false;
 int soundVolume = 100;
-int musicVolume = 50;
+int musicVolume = 70;
 float mouseSens = 1.0f;
 
 std::atomic<int> speedCounter{0};

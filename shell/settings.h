@@ -12,7 +12,7 @@ struct Settings {
     bool music = true;
     float mouseSensitivity = 1.0f; // negative steers the other way
     int scale = 1;                 // whole factor the picture is enlarged by; 0: the largest that fits
-    int musicVolume = 50;          // 0..100; by default the music sits under the effects
+    int musicVolume = 70;          // 0..100; by default the music sits under the effects
     int soundVolume = 100;         // 0..100, the effects' own volumes scaled by it
 };
 

@@ -3,9 +3,9 @@
 //
 //   Menu theme "Drift": D minor, 96 beats a minute, 32 bars (80 s). A
 //   four-bar intro of pad, bells and bass, then A (i VI III VII i VI iv V),
-//   B (the relative major's VI VII v i iv VII III V), A again with the tune an
-//   octave's reach higher and the drums fuller, and a four-bar bridge
-//   (iv v VI V) that leads back into A; the loop is those 28 bars, 70 s.
+//   B (VI VII v i iv VII III V, leaning towards F major), A again with the
+//   tune's second half climbing higher and the drums fuller, and a four-bar
+//   bridge (iv v VI V7) that leads back into A; the loop is those 28 bars, 70 s.
 //   In play "Undertow": E minor, 136 beats a minute, 36 bars (64 s). Four
 //   bars of drums and bass, then A (i VII VI V twice) with a
 //   sixteenth-note arpeggio, B (VI III VII i VI III iv V) with longer notes
