@@ -181,6 +181,7 @@ const MusicSeam recordingMusic = {
 
 class MusicRoute : public GameFixture {
 protected:
+    void SetUp() override { dumb_register_dat_xm_quick(DAT_XM_MODULE), GameFixture::SetUp(); }
     void TearDown() override { GameFixture::TearDown(), musicSeam = allegroMusicSeam, musicOn = false; }
 };
 
