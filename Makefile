@@ -10,8 +10,9 @@ BUILD_PACKAGES = g++ cmake pkg-config liballegro4-dev libaldmb1-dev libdumb1-dev
 	libfreetype-dev fonts-dejavu-core libxi-dev libxrender-dev libxext-dev
 TEST_PACKAGES = libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-apps x11-utils imagemagick \
 	desktop-file-utils appstream groff-base
-# Only for `make test-slow` and `make fuzz`: memcheck, and clang for libFuzzer.
-SLOW_PACKAGES = valgrind clang-14 libclang-rt-14-dev
+# Only for `make test-slow` and `make fuzz`: memcheck, clang for libFuzzer, and two
+# module players that read the music back.
+SLOW_PACKAGES = valgrind clang-14 libclang-rt-14-dev xmp openmpt123
 
 SUDO = $(if $(filter 0,$(shell id -u)),,sudo)
 

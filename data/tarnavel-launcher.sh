@@ -36,15 +36,20 @@ Its files there:
   highscores.tav    the five best results, written when a name is entered
                     and when the game is left
   Log.txt           progress of the last start-up and shutdown
-  sprites.dat, explosion.dat, misc.dat, sfx.dat
-                    pictures, fonts and sounds, linked from the installation
+  sprites.dat, explosion.dat, misc.dat, sfx.dat, music.dat
+                    pictures, fonts, sounds and music, linked from the
+                    installation
 
 Settings, key and value pairs read at start-up (key, default, meaning):
   Sound 1           sound effects on (1) or off (0)
+  SoundVolume 100   the effects' volume, 0 to 100
   Windowed 0        1: a window (as the copied file asks); 0: full screen
   Color 0           colour depth in bits: 15, 16, 24 or 32; 0 takes the
                     desktop's, or where that fails tries 16, 15, 32 and 24
-  Music 1           stored only; the game plays no music
+  Music 1           music on (1) or off (0): a theme in the menus, a loop in
+                    play, a jingle when a wave is completed
+  MusicVolume 70    the music's volume, 0 to 100 (0 plays none); 70 keeps it
+                    under the effects
   MouseSensitivity 1.0
                     steering: 100 units of mouse motion add 1 pixel per
                     step to the ship's speed
@@ -73,7 +78,7 @@ if [ -z "$userdir" ]; then
     exit 1
 fi
 mkdir -p "$userdir"
-for f in sprites.dat explosion.dat misc.dat sfx.dat; do
+for f in sprites.dat explosion.dat misc.dat sfx.dat music.dat; do
     ln -sfn "$datadir/$f" "$userdir/$f"
 done
 if [ ! -e "$userdir/settings.ini" ]; then

@@ -9,6 +9,7 @@
 #include "shell/catalogue.h"
 #include "shell/globals.h"
 #include "shell/graphics.h"
+#include "shell/music.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -19,8 +20,8 @@
 // second in which a launch is due may launch.
 MainGameClass::MainGameClass()
     : wave(0), enemySpawns(), exitOpen(false), spritesData(nullptr), explosionData(nullptr),
-      miscData(nullptr), sfxData(nullptr), player(nullptr), bonusActive(false), bonusIndex(4),
-      bonusLaunchTime(-1), buffer(nullptr), highscores(nullptr), playButton(nullptr),
+      miscData(nullptr), sfxData(nullptr), musicData(nullptr), player(nullptr), bonusActive(false),
+      bonusIndex(4), bonusLaunchTime(-1), buffer(nullptr), highscores(nullptr), playButton(nullptr),
       instructionsButton(nullptr), creditsButton(nullptr), exitButton(nullptr)
 {
     srand(time(0));
@@ -28,6 +29,12 @@ MainGameClass::MainGameClass()
     explosionData = loadCheckedDatafile(explosionCatalogue);
     miscData = loadCheckedDatafile(miscCatalogue);
     sfxData = loadCheckedDatafile(sfxCatalogue);
+    if (musicOn) {
+        const std::string problem = checkMusicFile(musicCatalogue.fileName);
+        if (!problem.empty())
+            errorMessageAndExit("%s", problem.c_str());
+        musicData = loadCheckedDatafile(musicCatalogue);
+    }
 
     player = new PlayerShip(spritesData, explosionData, sampleAt(sfxData, SFX_SHIP_FIRES),
                             sampleAt(sfxData, SFX_SHIP_DIES), sampleAt(sfxData, SFX_EXTRA_LIFE));
@@ -71,7 +78,8 @@ MainGameClass::MainGameClass()
 }
 
 // The table is saved before anything is released. The buttons go with the
-// entities, before the datafiles whose pictures and font they borrow.
+// entities, before the datafiles whose pictures and font they borrow; the
+// music stops before its pieces go.
 MainGameClass::~MainGameClass()
 {
     highscores->PrintToFile("highscores.tav");
@@ -91,6 +99,9 @@ MainGameClass::~MainGameClass()
     unload_datafile(explosionData);
     unload_datafile(miscData);
     unload_datafile(sfxData);
+    stopMusic();
+    if (musicData)
+        unload_datafile(musicData);
 
     destroy_bitmap(buffer);
     delete highscores;

@@ -39,6 +39,7 @@ public:
     DATAFILE* explosionData;
     DATAFILE* miscData;
     DATAFILE* sfxData;
+    DATAFILE* musicData; // null unless the music plays
     PlayerShip* player;
     bool bonusActive;
     int bonusIndex;

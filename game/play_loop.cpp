@@ -9,6 +9,7 @@
 #include "shell/al.h"
 #include "shell/catalogue.h"
 #include "shell/globals.h"
+#include "shell/music.h"
 #include "shell/seam.h"
 
 #include <string>
@@ -42,8 +43,10 @@ void MainGameClass::playGame()
         ++frames;
         waitForTick();
     }
-    if (!quitRequested)
+    if (!quitRequested) {
+        playMusic(MUSIC_THEME);
         gameOver();
+    }
 }
 
 void MainGameClass::startGame()
@@ -57,6 +60,7 @@ void MainGameClass::startGame()
     for (EnemySpawn& slot : enemySpawns)
         slot = EnemySpawn{-1, false};
     wave = 0;
+    playMusic(MUSIC_PLAY);
     nextWave();
 }
 

@@ -8,6 +8,7 @@
 #include "shell/al.h"
 #include "shell/catalogue.h"
 #include "shell/globals.h"
+#include "shell/music.h"
 #include "shell/seam.h"
 
 namespace {
@@ -102,8 +103,11 @@ void MainGameClass::nextWave()
         }
     }
 
-    if (wave > 1)
+    if (wave > 1) {
+        playMusic(MUSIC_JINGLE);
         waveCompletedScreen();
+        playMusic(MUSIC_PLAY);
+    }
 
     bonusScore = 1500;
     player->reset();

@@ -8,6 +8,7 @@
 #include "shell/al.h"
 #include "shell/catalogue.h"
 #include "shell/globals.h"
+#include "shell/music.h"
 #include "shell/seam.h"
 
 namespace {
@@ -62,6 +63,7 @@ int MainGameClass::mainMenu()
     const int welcomeColor = makecol(20, 20, 20);
     const int welcomeRestart = -welcomeTrail - text_length(menuFont, welcomeText);
 
+    playMusic(MUSIC_THEME);
     seam.clearKeys();
     // A press that began before the menu opened (a click that ended the
     // last screen, say) must not choose anything when it is released.

@@ -5,6 +5,7 @@
 #include "shell/al.h"
 #include "shell/catalogue.h"
 #include "shell/globals.h"
+#include "shell/music.h"
 #include "shell/seam.h"
 #include "shell/version.h"
 
@@ -121,7 +122,8 @@ void MainGameClass::showIntro()
     const int y = screenHeight / 2 - logo->h / 2;
 
     // Drawn straight to the screen: the grey once, then only the logo's
-    // rectangle each frame.
+    // rectangle each frame. The theme begins with the logo.
+    playMusic(MUSIC_THEME);
     seam.clearScreen(grey);
     speedCounter = 0;
     int introAlpha = 1;

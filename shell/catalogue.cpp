@@ -31,12 +31,15 @@ const int sfxTypes[SFX_COUNT] = {
     DAT_SAMPLE, DAT_SAMPLE, DAT_SAMPLE,
 };
 
+const int musicTypes[MUSIC_COUNT] = {DAT_XM_MODULE, DAT_XM_MODULE, DAT_XM_MODULE};
+
 const char* typeName(int type)
 {
     switch (type) {
     case DAT_BITMAP: return "bitmap";
     case DAT_FONT: return "font";
     case DAT_SAMPLE: return "sample";
+    case DAT_XM_MODULE: return "music module";
     default: return "object";
     }
 }
@@ -47,6 +50,7 @@ const CatalogueFile spritesCatalogue = {"sprites.dat", SPRITES_COUNT, spritesTyp
 const CatalogueFile explosionCatalogue = {"explosion.dat", EXPLOSION_COUNT, explosionTypes};
 const CatalogueFile miscCatalogue = {"misc.dat", MISC_COUNT, miscTypes};
 const CatalogueFile sfxCatalogue = {"sfx.dat", SFX_COUNT, sfxTypes};
+const CatalogueFile musicCatalogue = {"music.dat", MUSIC_COUNT, musicTypes};
 
 std::string checkDatafile(const DATAFILE* data, const CatalogueFile& file)
 {

@@ -75,6 +75,17 @@ enum SfxIndex {
     SFX_COUNT = 19
 };
 
+// music.dat: extended modules (XM), read by DUMB; loaded only when the
+// music plays.
+enum MusicIndex {
+    MUSIC_THEME = 0,           // the menus, looped
+    MUSIC_PLAY = 1,            // in play, looped
+    MUSIC_JINGLE = 2,          // a wave completed, once
+    MUSIC_COUNT = 3
+};
+// The datafile type of a module, registered with DUMB at start-up.
+constexpr int DAT_XM_MODULE = DAT_ID('X', 'M', ' ', ' ');
+
 // What one file must hold: its name, its object count and, per index, the
 // Allegro type the game reads there (0 where any object will do).
 struct CatalogueFile {
@@ -87,6 +98,7 @@ extern const CatalogueFile spritesCatalogue;
 extern const CatalogueFile explosionCatalogue;
 extern const CatalogueFile miscCatalogue;
 extern const CatalogueFile sfxCatalogue;
+extern const CatalogueFile musicCatalogue;
 
 // Checks a loaded (DAT_END-terminated) datafile against its catalogue entry.
 // Returns an empty string when every index the game uses is present with its

@@ -1,7 +1,9 @@
 #include "shell/globals.h"
 
 bool soundOn = true;
-bool musicOn = true;
+bool musicOn = false;
+int soundVolume = 100;
+int musicVolume = 70;
 float mouseSens = 1.0f;
 
 std::atomic<int> speedCounter{0};

@@ -11,7 +11,9 @@ constexpr int screenHeight = 480;
 
 // Settings, written once at start-up.
 extern bool soundOn;
-extern bool musicOn;
+extern bool musicOn; // the music plays: Music 1, MusicVolume above 0 and a sound card
+extern int soundVolume; // 0..100: every effect's volume is scaled by it
+extern int musicVolume; // 0..100
 extern float mouseSens;
 
 // Shared with Allegro's timer thread. Lock-free atomics, so that the main

@@ -44,7 +44,8 @@ void logText(const std::string& text)
 
 void logLine(const std::string& line)
 {
-    logText((pending.empty() ? "" : "\n") + line + "\n");
+    const std::string whole = line + "\n";
+    writeOut(whole.data(), whole.size());
 }
 
 void closeLog()

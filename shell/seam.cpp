@@ -3,6 +3,7 @@
 #include "shell/al.h"
 #include "shell/globals.h"
 #include "shell/graphics.h"
+#include "shell/music.h"
 #include "shell/raw_mouse.h"
 #include "shell/seam_log.h"
 #include "shell/x_present.h"
@@ -34,6 +35,18 @@ int rawMouseY()
     releaseRawMouse();
     return pictureY();
 }
+
+// Rests in slices of at most 10 ms, keeping the music's buffer full.
+void alRest(unsigned int milliseconds)
+{
+    while (milliseconds > 0) {
+        const unsigned int slice = std::min(milliseconds, 10u);
+        rest(slice);
+        milliseconds -= slice;
+        pollMusic();
+    }
+}
+
 bool alKeyDown(int scancode) { return key[scancode] != 0; }
 bool alKeyWaiting() { return keypressed() != 0; }
 // readkey() would wait through a request to quit: 0 then, as for no key.
@@ -42,17 +55,25 @@ int alReadKey()
     while (!keypressed()) {
         if (quitRequested)
             return 0;
-        rest(1);
+        alRest(1);
     }
     return readkey();
 }
 void alClearKeys() { clear_keybuf(); }
 
+// The effects' volumes scale with SoundVolume here, per sample: Allegro's
+// global volume would scale the music's stream as well.
 void alPlaySample(SAMPLE* sample, int volume, int pan, int frequency)
 {
-    play_sample(sample, volume, pan, frequency, 0);
+    play_sample(sample, volume * soundVolume / 100, pan, frequency, 0);
 }
-int alAllocateVoice(SAMPLE* sample) { return allocate_voice(sample); }
+int alAllocateVoice(SAMPLE* sample)
+{
+    const int voice = allocate_voice(sample);
+    if (voice >= 0)
+        voice_set_volume(voice, 255 * soundVolume / 100);
+    return voice;
+}
 void alVoiceSetPriority(int voice, int priority) { voice_set_priority(voice, priority); }
 void alVoiceStart(int voice) { voice_start(voice); }
 void alReleaseVoice(int voice) { release_voice(voice); }
@@ -75,7 +96,6 @@ void alClearScreen(int color)
     const Viewport& v = viewport;
     rectfill(screen, v.left, v.top, v.left + screenWidth * v.scale - 1, v.top + screenHeight * v.scale - 1, color);
 }
-void alRest(unsigned int milliseconds) { rest(milliseconds); }
 
 } // namespace
 
@@ -120,6 +140,7 @@ void chooseMickeys()
 
 void waitForTick()
 {
+    pollMusic();
     while (speedCounter <= 0 && !quitRequested)
         seam.rest(1);
 }

@@ -36,9 +36,9 @@ struct Seam {
 extern Seam seam;
 extern const Seam allegroSeam;
 
-// Called by each screen's loop once it has shown a picture: rests until the
-// timer owes a logic step, so that no two identical pictures are drawn, or
-// until quitRequested is set.
+// Called by each screen's loop once it has shown a picture: keeps the music
+// going, then rests until the timer owes a logic step, so that no two
+// identical pictures are drawn, or until quitRequested is set.
 void waitForTick();
 
 // Set-up for play: called by the shell once the mouse and the window exist.

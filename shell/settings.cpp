@@ -18,9 +18,11 @@ const std::vector<SettingKey>& settingKeys()
     // translucency and shows the mask colour round the sprites.
     static const std::vector<SettingKey> keys = {
         {"Sound", &Settings::sound, nullptr, nullptr, 0, 1, {}, "0 or 1"},
+        {"SoundVolume", nullptr, &Settings::soundVolume, nullptr, 0, 100, {}, "a whole number from 0 to 100"},
         {"Windowed", &Settings::windowed, nullptr, nullptr, 0, 1, {}, "0 or 1"},
         {"Color", nullptr, &Settings::colorDepth, nullptr, 0, 0, {0, 15, 16, 24, 32}, "0, 15, 16, 24 or 32"},
         {"Music", &Settings::music, nullptr, nullptr, 0, 1, {}, "0 or 1"},
+        {"MusicVolume", nullptr, &Settings::musicVolume, nullptr, 0, 100, {}, "a whole number from 0 to 100"},
         {"MouseSensitivity", nullptr, nullptr, &Settings::mouseSensitivity, -100, 100, {},
          "a number from -100 to 100"},
         {"Scale", nullptr, &Settings::scale, nullptr, 0, 100, {}, "a whole number from 0 to 100"},

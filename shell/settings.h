@@ -12,6 +12,8 @@ struct Settings {
     bool music = true;
     float mouseSensitivity = 1.0f; // negative steers the other way
     int scale = 1;                 // whole factor the picture is enlarged by; 0: the largest that fits
+    int musicVolume = 70;          // 0..100; by default the music sits under the effects
+    int soundVolume = 100;         // 0..100, the effects' own volumes scaled by it
 };
 
 // One key of the file: its name, the field it sets (one of the three) and

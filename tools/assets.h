@@ -36,6 +36,10 @@ Misc drawMisc(Faces& faces, const std::vector<art::Picture>& sprites);
 // sfx.dat 0..18.
 std::vector<Sound> synthesiseSounds();
 
+// music.dat 0..2: the menu theme, the loop in play and the wave-completed
+// jingle, each a whole extended module.
+std::vector<std::vector<uint8_t>> composeMusic();
+
 // The game's fonts, rendered monochrome from a TrueType face.
 MonoFont renderMonoFont(art::TextFace& face, int px, int extraSpacing);
 

@@ -68,6 +68,8 @@ void DatafileWriter::addSample(const Sound& s)
     object("SAMP", d);
 }
 
+void DatafileWriter::addMusic(const char type[4], const std::vector<uint8_t>& module) { object(type, module); }
+
 std::vector<uint8_t> DatafileWriter::bytes() const
 {
     std::vector<uint8_t> out = {'s', 'l', 'h', '.', 'A', 'L', 'L', '.'};

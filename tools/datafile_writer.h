@@ -31,6 +31,8 @@ public:
     void addBitmap(const art::Picture& p);
     void addFont(const MonoFont& f);
     void addSample(const Sound& s);
+    // A music module, stored as it is under the type that DUMB reads it by.
+    void addMusic(const char type[4], const std::vector<uint8_t>& module);
     int count() const { return count_; }
     // The whole file; save() writes it and reports success.
     std::vector<uint8_t> bytes() const;

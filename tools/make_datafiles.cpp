@@ -1,5 +1,6 @@
 // The asset generator: draws every picture, renders the fonts and synthesises
-// every sound, writes sprites.dat, explosion.dat, misc.dat and sfx.dat and the
+// every sound, composes the music, writes sprites.dat, explosion.dat, misc.dat,
+// sfx.dat and music.dat and the
 // desktop icons (tarnavel.png at 64 pixels, tarnavel-N.png at 32, 48, 128 and
 // 256) into the directory given, then loads each file back through Allegro and
 // checks it against the game's catalogue.
@@ -9,6 +10,8 @@
 #include "shell/catalogue.h"
 #include "tools/assets.h"
 #include "tools/png_writer.h"
+
+#include <aldumb.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -83,6 +86,9 @@ int main(int argc, char** argv)
     }
     set_color_depth(32);
     set_color_conversion(COLORCONV_TOTAL);
+    // The modules are read back by DUMB, as the game reads them.
+    dumb_register_dat_xm(DAT_XM_MODULE);
+    atexit(&dumb_exit);
 
     const std::string fonts = TARNAVEL_FONT_DIR;
     art::TextFace sans(fonts + "/DejaVuSans.ttf");
@@ -96,7 +102,7 @@ int main(int argc, char** argv)
     const assets::Misc misc = assets::drawMisc(faces, sprites);
     const std::vector<Sound> sounds = assets::synthesiseSounds();
 
-    DatafileWriter spritesFile, explosionFile, miscFile, sfxFile;
+    DatafileWriter spritesFile, explosionFile, miscFile, sfxFile, musicFile;
     for (const art::Picture& p : sprites)
         spritesFile.addBitmap(p);
     for (const art::Picture& p : explosions)
@@ -107,9 +113,12 @@ int main(int argc, char** argv)
     miscFile.addFont(misc.small);
     for (const Sound& s : sounds)
         sfxFile.addSample(s);
+    for (const std::vector<uint8_t>& module : assets::composeMusic())
+        musicFile.addMusic("XM  ", module);
 
     if (!save(spritesFile, dir, spritesCatalogue) || !save(explosionFile, dir, explosionCatalogue) ||
-        !save(miscFile, dir, miscCatalogue) || !save(sfxFile, dir, sfxCatalogue))
+        !save(miscFile, dir, miscCatalogue) || !save(sfxFile, dir, sfxCatalogue) ||
+        !save(musicFile, dir, musicCatalogue))
         return 1;
     // The sizes of the icon theme's usual directories; 64 keeps the plain name.
     for (const int size : {32, 48, 64, 128, 256}) {
@@ -120,7 +129,8 @@ int main(int argc, char** argv)
         }
     }
     if (!verify(dir, spritesCatalogue, &sprites) || !verify(dir, explosionCatalogue, &explosions) ||
-        !verify(dir, miscCatalogue, &misc.pictures) || !verify(dir, sfxCatalogue, nullptr))
+        !verify(dir, miscCatalogue, &misc.pictures) || !verify(dir, sfxCatalogue, nullptr) ||
+        !verify(dir, musicCatalogue, nullptr))
         return 1;
     return 0;
 }

@@ -2,6 +2,7 @@
 // filtered noise and envelopes, each peak-normalised below full scale.
 #include "shell/catalogue.h"
 #include "tools/assets.h"
+#include "tools/synth.h"
 
 #include <cmath>
 #include <functional>
@@ -10,8 +11,10 @@ namespace assets {
 
 namespace {
 
-const int rate = 22050;
-const double twoPi = 6.283185307179586;
+using synth::LowPass;
+using synth::Noise;
+using synth::rate;
+using synth::twoPi;
 
 struct Osc {
     double phase = 0;
@@ -30,26 +33,6 @@ struct Osc {
         return p < 0.5 ? 4 * p - 1 : 3 - 4 * p;
     }
     double saw(double f) { return 2 * step(f) - 1; }
-};
-
-struct Noise {
-    uint32_t state = 0x2545F491u;
-    double next()
-    {
-        state = state * 1664525u + 1013904223u;
-        return (state >> 8) / double(1 << 24) * 2 - 1;
-    }
-};
-
-// One-pole low-pass whose cut-off may change every sample.
-struct LowPass {
-    double y = 0;
-    double step(double x, double cutoff)
-    {
-        const double a = 1 - std::exp(-twoPi * cutoff / rate);
-        y += a * (x - y);
-        return y;
-    }
 };
 
 double expSweep(double from, double to, double t) { return from * std::pow(to / from, t); }

@@ -6,7 +6,7 @@
 #   tv_fail MSG / tv_note MSG      FAIL with the game's output and log, exit 1 / a progress line
 #   tv_until SECS WHAT CMD...      runs CMD until it succeeds; fails after SECS or once the game ends
 #   tv_start_x                     Xvfb on a free display (TV_SCREEN), own cookie; DISPLAY, XAUTHORITY
-#   tv_new_run [LINE...]           fresh TV_RUN: settings.ini (default "Windowed 1" "Sound 0"), the
+#   tv_new_run [LINE...]           fresh TV_RUN: settings.ini (default "Windowed 1" "Sound 0" "Music 0"), the
 #                                  datafiles; fresh TV_HOME (silent sound driver); TV_GAME_ENV=()
 #   tv_start_game                  TV_WRAP... TV_BIN in TV_RUN, bare environment plus TV_GAME_ENV (NAME=value),
 #                                  no xmessage; TV_PID, TV_OUT, TV_ERR, TV_SEAM (the seam record)
@@ -110,9 +110,9 @@ tv_new_run()
     TV_RUNS=$((TV_RUNS + 1))
     TV_RUN=$TV_TMP/run$TV_RUNS TV_HOME=$TV_TMP/home$TV_RUNS TV_GAME_ENV=()
     mkdir -p "$TV_RUN" "$TV_HOME" "$TV_TMP/nobin"
-    [ $# -gt 0 ] || set -- "Windowed 1" "Sound 0"
+    [ $# -gt 0 ] || set -- "Windowed 1" "Sound 0" "Music 0"
     printf '%s\n' "$@" >"$TV_RUN/settings.ini"
-    cp "$TV_DATA"/{sprites,explosion,misc,sfx}.dat "$TV_RUN/" || tv_fail "no datafiles in $TV_DATA"
+    cp "$TV_DATA"/{sprites,explosion,misc,sfx,music}.dat "$TV_RUN/" || tv_fail "no datafiles in $TV_DATA"
     # Allegro reads $HOME/allegro.cfg: the silent driver, no probing of cards.
     printf '[sound]\ndigi_card = 0\n' >"$TV_HOME/allegro.cfg"
 }

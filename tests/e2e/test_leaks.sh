@@ -1,13 +1,16 @@
 # Valgrind's memcheck on a whole run of the real game: the intro skipped, a
 # game steered, fired in and ended, Exit. No byte definitely lost and no
 # memory error, outside what the suppressions give to Allegro, X11 and ALSA.
-# Sound is on and detected, so that Allegro's ALSA driver takes part.
+# Sound is on and detected (ALSA writing into a file), so that Allegro's ALSA
+# driver and the music take part.
 source "$(dirname "$0")/harness.sh"
 
 TV_WAIT=600
 LOG=$TV_TMP/valgrind.log
 tv_start_x
 tv_new_run "Windowed 1" "Sound 1"
+printf 'pcm.!default { type file slave.pcm "null" file "%s" format "raw" }\nctl.!default { type hw card 0 }\n' \
+    "$TV_TMP/sound.raw" >"$TV_HOME/.asoundrc"
 : >"$TV_HOME/allegro.cfg"
 TV_WRAP=("$(command -v valgrind)" --tool=memcheck --leak-check=full --show-leak-kinds=definite
     --errors-for-leak-kinds=definite --error-exitcode=99 --num-callers=40 --gen-suppressions=all --keep-debuginfo=yes

@@ -93,7 +93,7 @@ tv_assert_bytes "$TV_RUN/Log.txt" 'Installing Allegro and setting graphics mode.
 perl -0777 -pe '$_ = ~$_' <"$TV_RUN/highscores.tav" >"$TV_TMP/table.txt"
 grep -Pzq '\AAda 900000\r\nBo 800000\r\nZed (0|[1-9][0-9]*)\r\nCy -1\r\nDi -2\r\n\z' "$TV_TMP/table.txt" ||
     tv_fail "the table written at Exit: $(cat -A "$TV_TMP/table.txt")"
-tv_assert_eq "Log.txt explosion.dat highscores.tav misc.dat settings.ini sfx.dat sprites.dat" \
+tv_assert_eq "Log.txt explosion.dat highscores.tav misc.dat music.dat settings.ini sfx.dat sprites.dat" \
     "$(cd "$TV_RUN" && echo *)" "files in the working directory"
 # Unsigned 16-bit silence is the bytes 0x00 0x80: anything else was heard.
 [ -n "$(tr -d '\000\200' <"$TV_TMP/sound.raw" | head -c 1)" ] || tv_fail "no sound reached the output"

@@ -19,7 +19,7 @@ close_and_check()
     "$TARNAVEL_CLOSE_WINDOW" "$TV_WIN" || tv_fail "close_window"
     tv_wait_exit
     tv_assert_eq 0 "$TV_STATUS" "exit status after the close button"
-    tv_assert_bytes "$TV_RUN/Log.txt" "$LOG"
+    tv_assert_bytes "$TV_RUN/Log.txt" "$RUN_LOG$LOG"
 }
 
 TV_SCREEN=1920x1200x24
@@ -28,11 +28,14 @@ for scale in 1 2; do
     TV_SCALE=$scale
     if [ $scale = 1 ]; then
         tv_note "Scale 1"
-        tv_new_run "Windowed 1" "Sound 0" "Scale 1"
+        tv_new_run "Windowed 1" "Sound 0" "Music 0" "Scale 1"
+        RUN_LOG=""
     else
         tv_note "the shipped settings: the largest factor that fits, 2"
         tv_new_run
         cp "$(dirname "$0")/../../data/settings.ini" "$TV_RUN/" || tv_fail "no shipped settings.ini"
+        # It asks for music, which the silent driver cannot play.
+        RUN_LOG='No sound card: the game plays no music.\n'
     fi
     tv_start_game
     tv_wait_window
@@ -59,7 +62,7 @@ for scale in 1 2; do
 done
 
 tv_note "the close button during play: no name entry"
-TV_SCALE=1
+TV_SCALE=1 RUN_LOG=""
 tv_new_run
 printf "$TABLE" | perl -0777 -pe '$_ = ~$_' >"$TV_RUN/highscores.tav"
 cp "$TV_RUN/highscores.tav" "$TV_TMP/table"

@@ -38,3 +38,8 @@ target_link_options(timer_threads PRIVATE -fsanitize=thread)
 target_link_libraries(timer_threads PRIVATE PkgConfig::ALLEGRO)
 add_test(NAME slow.timer_threads COMMAND xvfb-run -a -s "-nolisten tcp -noreset" $<TARGET_FILE:timer_threads> 10)
 set_tests_properties(slow.timer_threads PROPERTIES LABELS slow RESOURCE_LOCK xserver ENVIRONMENT "TSAN_OPTIONS=halt_on_error=1")
+
+# The music read back by xmp and openmpt123 (Debian packages of make
+# test-slow), players that share no code with DUMB or the generator.
+add_test(NAME slow.modules COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/reliability/modules.sh ${TARNAVEL_DATA_DIR}/music.dat)
+set_tests_properties(slow.modules PROPERTIES LABELS slow)

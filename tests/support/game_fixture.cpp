@@ -19,7 +19,7 @@ void GameFixture::SetUp()
     char pattern[] = "/tmp/tarnavel_game_XXXXXX";
     ASSERT_NE(nullptr, mkdtemp(pattern));
     directory = pattern;
-    for (const char* name : {"sprites.dat", "explosion.dat", "misc.dat", "sfx.dat"}) {
+    for (const char* name : {"sprites.dat", "explosion.dat", "misc.dat", "sfx.dat", "music.dat"}) {
         ASSERT_TRUE(fs::exists(fs::path(TARNAVEL_DATA_DIR) / name)) << name << " is missing: build the datafiles";
         fs::create_symlink(fs::path(TARNAVEL_DATA_DIR) / name, fs::path(directory) / name);
     }

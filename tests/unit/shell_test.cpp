@@ -21,7 +21,7 @@ namespace {
 // was and costs no other pair its read, and says why in one log line.
 TEST(Settings, FileTexts)
 {
-    const struct { const char* text; Settings want; int notes; } cases[] = { // sound, windowed, colour, music, mouse, scale
+    const struct { const char* text; Settings want; int notes; } cases[] = { // sound, windowed, colour, music, mouse, scale, music and sound volumes
         {"", {true, false, 0, true, 1.0f, 1}, 0},
         {"Sound 1\nWindowed 1\nColor 0\nMusic 1\nMouseSensitivity 1.0\n", {true, true, 0, true, 1.0f, 1}, 0},
         {"MouseSensitivity 0.5\nMusic 0 Color 32\n\n  Windowed\t1 Sound 0", {false, true, 32, false, 0.5f, 1}, 0},
@@ -35,13 +35,18 @@ TEST(Settings, FileTexts)
         {"Scale 100\nMouseSensitivity 100\nColor 15", {true, false, 15, true, 100.0f, 100}, 0},
         {"Color 16 Color 24 Sound 0 Music 0\nColor 32\nColor 13", {false, false, 32, false, 1.0f, 1}, 1},
         {"sound 0 windowed 1 Sound 0", {false, false, 0, true, 1.0f, 1}, 2},
+        {"MusicVolume 0\nSoundVolume 35\nMusicVolume 101\nSoundVolume -1\nSoundVolume 7.5",
+         {true, false, 0, true, 1.0f, 1, 0, 35}, 3},
     };
     for (const auto& [text, e, notes] : cases) {
         std::istringstream in(text);
         Settings s;
         EXPECT_EQ(notes, int(readSettings(in, s).size())) << text;
-        EXPECT_EQ(std::tie(e.sound, e.windowed, e.colorDepth, e.music, e.mouseSensitivity, e.scale),
-                  std::tie(s.sound, s.windowed, s.colorDepth, s.music, s.mouseSensitivity, s.scale)) << text;
+        EXPECT_EQ(std::tie(e.sound, e.windowed, e.colorDepth, e.music, e.mouseSensitivity, e.scale, e.musicVolume,
+                           e.soundVolume),
+                  std::tie(s.sound, s.windowed, s.colorDepth, s.music, s.mouseSensitivity, s.scale, s.musicVolume,
+                           s.soundVolume))
+            << text;
     }
     std::istringstream in("Sound 0\n\nWindowed 2\n");
     Settings s;
@@ -69,7 +74,7 @@ TEST(Settings, WrittenBack)
 {
     Settings changed;
     changed.sound = false, changed.windowed = true, changed.colorDepth = 32, changed.music = false;
-    changed.mouseSensitivity = 0.1f, changed.scale = 3;
+    changed.mouseSensitivity = 0.1f, changed.scale = 3, changed.musicVolume = 0, changed.soundVolume = 55;
     const char* const texts[] = {
         "", "\xEF\xBB\xBFSound 1\r\nScale\r\n", "Music 0 Color 32\nVolume 7 Sound 1 Windowed 0",
         "# mine\nSound 2\n\n  MouseSensitivity   1.0   \nColor=16\nSound 1\n;end",
@@ -79,14 +84,13 @@ TEST(Settings, WrittenBack)
             std::istringstream in(settingsText(text, want));
             Settings got;
             readSettings(in, got);
-            EXPECT_EQ(std::tie(want.sound, want.windowed, want.colorDepth, want.music, want.mouseSensitivity, want.scale),
-                      std::tie(got.sound, got.windowed, got.colorDepth, got.music, got.mouseSensitivity, got.scale))
-                << text;
+            // Every key's value, as the writer puts it.
+            EXPECT_EQ(settingsText("", want), settingsText("", got)) << text;
         }
     }
     EXPECT_EQ("# mine\nSound 0\n\n  MouseSensitivity   0.1   \nColor=32\nSound 0\n;end\n"
-              "Windowed 1\nMusic 0\nScale 3\n", settingsText(texts[3], changed));
-    EXPECT_EQ("Music 1 Color 0\nVolume 7 Sound 1 Windowed 0\nMouseSensitivity 1\nScale 1\n",
+              "SoundVolume 55\nWindowed 1\nMusic 0\nMusicVolume 0\nScale 3\n", settingsText(texts[3], changed));
+    EXPECT_EQ("Music 1 Color 0\nVolume 7 Sound 1 Windowed 0\nSoundVolume 100\nMusicVolume 70\nMouseSensitivity 1\nScale 1\n",
               settingsText(texts[2], Settings()));
 
     const std::string path = ::testing::TempDir() + "settings_written.ini";
