@@ -109,6 +109,11 @@ MainGameClass::~MainGameClass()
 
 DATAFILE* MainGameClass::loadCheckedDatafile(const CatalogueFile& file)
 {
+    // Allegro's loader trusts the file's every size: a file cut short or
+    // altered would crash it. It sees only a file that is whole.
+    const std::string damage = checkDatafileFile(file.fileName);
+    if (!damage.empty())
+        errorMessageAndExit("%s", damage.c_str());
     DATAFILE* data = load_datafile(file.fileName);
     if (!data)
         errorMessageAndExit("Unable to load file '%s'.\nMake sure it is in your game directory.",
