@@ -9,12 +9,19 @@
 #include "shell/catalogue.h"
 #include "shell/globals.h"
 #include "shell/graphics.h"
+#include "shell/log.h"
 #include "shell/music.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+
+namespace {
+
+const char* const tableFile = "highscores.tav";
+
+} // namespace
 
 // bonusLaunchTime starts below any value of seconds, so that the first
 // second in which a launch is due may launch.
@@ -64,7 +71,9 @@ MainGameClass::MainGameClass()
     exitOpen = false;
 
     highscores = new HighscoreManager(5, false);
-    highscores->ReadFromFile("highscores.tav");
+    highscores->ReadFromFile(tableFile);
+    for (const std::string& note : highscores->notes)
+        logLine(note);
 
     BITMAP* normal = bitmapAt(miscData, MISC_BUTTON_NORMAL);
     BITMAP* pressed = bitmapAt(miscData, MISC_BUTTON_PRESSED);
@@ -82,7 +91,7 @@ MainGameClass::MainGameClass()
 // music stops before its pieces go.
 MainGameClass::~MainGameClass()
 {
-    highscores->PrintToFile("highscores.tav");
+    saveTable();
 
     delete player;
     deleteAll(fixedObjects);
@@ -105,6 +114,13 @@ MainGameClass::~MainGameClass()
 
     destroy_bitmap(buffer);
     delete highscores;
+}
+
+void MainGameClass::saveTable()
+{
+    highscores->PrintToFile(tableFile);
+    for (const std::string& note : highscores->notes)
+        logLine(note);
 }
 
 DATAFILE* MainGameClass::loadCheckedDatafile(const CatalogueFile& file)

@@ -78,6 +78,10 @@ public:
     void logicStep();
     void drawFrame();
     void gameOver();
+    // Places the score in the table under name when it qualifies, and saves.
+    void enterScore(const std::string& name);
+    // Writes the table to its file; what the save had to report goes to the log.
+    void saveTable();
 
 private:
     DATAFILE* loadCheckedDatafile(const CatalogueFile& file);
