@@ -272,6 +272,7 @@ TEST(DatafileWalk, FilesCutShortOrAlteredAreFound)
         {plain + objects({{"XYZW", ""}, {"BMP ", bmp + "p"}}), {DatafileWalk::Damaged, 1}},
         {plain + objects({{"BMP ", be(12, 2) + bmp.substr(2)}}), {DatafileWalk::Damaged, 0}},
         {plain + objects({{"FONT", font.substr(0, font.size() - 1)}}), {DatafileWalk::Damaged, 0}},
+        {plain + objects({{"FONT", font + "x"}}), {DatafileWalk::Damaged, 0}},
         {plain + objects({{"FILE", objects({{"BMP ", bmp.substr(1)}})}}), {DatafileWalk::Damaged, 0}},
         {plain + objects({{"BMP ", bmp}}) + "x", {DatafileWalk::Damaged, 1}},
         {plain + be(2, 4) + objects({{"BMP ", bmp}}).substr(4), {DatafileWalk::CutShort, 1}},
