@@ -36,12 +36,8 @@ MainGameClass::MainGameClass()
     explosionData = loadCheckedDatafile(explosionCatalogue);
     miscData = loadCheckedDatafile(miscCatalogue);
     sfxData = loadCheckedDatafile(sfxCatalogue);
-    if (musicOn) {
-        const std::string problem = checkMusicFile(musicCatalogue.fileName);
-        if (!problem.empty())
-            errorMessageAndExit("%s", problem.c_str());
-        musicData = loadCheckedDatafile(musicCatalogue);
-    }
+    if (musicOn)
+        musicData = loadCheckedDatafile(musicCatalogue, checkMusicFile);
 
     player = new PlayerShip(spritesData, explosionData, sampleAt(sfxData, SFX_SHIP_FIRES),
                             sampleAt(sfxData, SFX_SHIP_DIES), sampleAt(sfxData, SFX_EXTRA_LIFE));
@@ -123,11 +119,14 @@ void MainGameClass::saveTable()
         logLine(note);
 }
 
-DATAFILE* MainGameClass::loadCheckedDatafile(const CatalogueFile& file)
+DATAFILE* MainGameClass::loadCheckedDatafile(const CatalogueFile& file, std::string (*checkObjects)(const char*))
 {
     // Allegro's loader trusts the file's every size: a file cut short or
-    // altered would crash it. It sees only a file that is whole.
-    const std::string damage = checkDatafileFile(file.fileName);
+    // altered would crash it. It sees only a file that is whole, and whose
+    // objects the file's own check (if any) finds readable.
+    std::string damage = checkDatafileFile(file.fileName);
+    if (damage.empty() && checkObjects)
+        damage = checkObjects(file.fileName);
     if (!damage.empty())
         errorMessageAndExit("%s", damage.c_str());
     DATAFILE* data = load_datafile(file.fileName);

@@ -84,7 +84,10 @@ public:
     void saveTable();
 
 private:
-    DATAFILE* loadCheckedDatafile(const CatalogueFile& file);
+    // Loads a datafile that is whole, then checks it against its catalogue
+    // entry; checkObjects, when given, looks at its objects before the load.
+    // Ends the process with the file's message otherwise.
+    DATAFILE* loadCheckedDatafile(const CatalogueFile& file, std::string (*checkObjects)(const char*) = nullptr);
     // The blocking screen between two waves, shown by nextWave.
     void waveCompletedScreen();
 };

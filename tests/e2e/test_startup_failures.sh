@@ -1,6 +1,6 @@
 # The start-up failures, each in a fresh run: the message on the terminal
 # (no xmessage on the PATH), status 1, nothing on stderr, and a log holding
-# exactly the lines done before the failure and the message. Last, a depth
+# exactly the message and the lines done before the failure. Last, a depth
 # that works.
 source "$(dirname "$0")/harness.sh"
 
@@ -16,20 +16,20 @@ expect_stop()
 }
 
 # No display, or one that never answers (asked again for a second): the
-# message says which, ending the first line.
+# message says which, before any step is done.
 for DISPLAY in "" :987654; do
     tv_note "no display ($DISPLAY)"
     tv_new_run
     tv_start_game
     if [ -z "$DISPLAY" ]; then
-        expect_stop 'Installing Allegro and setting graphics mode... \n' "Unable to open a display: DISPLAY is not set."
+        expect_stop "" "Unable to open a display: DISPLAY is not set."
     else
-        expect_stop 'Installing Allegro and setting graphics mode... \n' "Unable to open the display '%s'." "$DISPLAY"
+        expect_stop "" "Unable to open the display '%s'." "$DISPLAY"
     fi
 done
 
 tv_start_x
-LOG_FIRST='Installing Allegro and setting graphics mode... Done!\nCreating level... \n'
+LOG_FIRST='Installing Allegro and setting graphics mode... Done!\n'
 DATA_MESSAGE="Unable to load file '%s'.\\nMake sure it is in your game directory.\\n"
 # The datafiles load in a fixed order; the first missing one is named, and
 # nothing but the log is written.

@@ -245,7 +245,7 @@ std::pair<int, int> verdict(const DatafileWalk& w) { return {w.verdict, w.object
 // and packed whole, walk whole until cut.
 TEST(DatafileWalk, FilesCutShortOrAlteredAreFound)
 {
-    for (const char* name : {"sprites.dat", "explosion.dat", "misc.dat", "sfx.dat"}) {
+    for (const char* name : {"sprites.dat", "explosion.dat", "misc.dat", "sfx.dat", "music.dat"}) {
         std::ifstream in(std::string(TARNAVEL_DATA_DIR) + "/" + name, std::ios::binary);
         const Bytes whole{std::istreambuf_iterator<char>(in), {}};
         const int count = int(whole[11]);
