@@ -34,8 +34,10 @@ Its files there:
   settings.ini      the settings below; copied once from
                     $datadir/settings.ini
   highscores.tav    the five best results, written when a name is entered
-                    and when the game is left
-  Log.txt           progress of the last start-up and shutdown
+                    and when the game is left; a file there that was no
+                    table is first kept as highscores.tav.kept-N
+  Log.txt           progress of the last start-up and shutdown, and what
+                    went wrong along the way
   sprites.dat, explosion.dat, misc.dat, sfx.dat, music.dat
                     pictures, fonts, sounds and music, linked from the
                     installation
@@ -63,7 +65,7 @@ and named in Log.txt; every other line is still read.
 
 Mouse motion steers, the left button fires, the right button picks a special
 weapon, Space fires it, Escape ends the game; closing the window leaves it.
-See man 6 tarnavel.
+One game runs at a time. See man 6 tarnavel.
 EOF
         exit 0
         ;;

@@ -9,12 +9,19 @@
 #include "shell/catalogue.h"
 #include "shell/globals.h"
 #include "shell/graphics.h"
+#include "shell/log.h"
 #include "shell/music.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+
+namespace {
+
+const char* const tableFile = "highscores.tav";
+
+} // namespace
 
 // bonusLaunchTime starts below any value of seconds, so that the first
 // second in which a launch is due may launch.
@@ -29,12 +36,8 @@ MainGameClass::MainGameClass()
     explosionData = loadCheckedDatafile(explosionCatalogue);
     miscData = loadCheckedDatafile(miscCatalogue);
     sfxData = loadCheckedDatafile(sfxCatalogue);
-    if (musicOn) {
-        const std::string problem = checkMusicFile(musicCatalogue.fileName);
-        if (!problem.empty())
-            errorMessageAndExit("%s", problem.c_str());
-        musicData = loadCheckedDatafile(musicCatalogue);
-    }
+    if (musicOn)
+        musicData = loadCheckedDatafile(musicCatalogue, checkMusicFile);
 
     player = new PlayerShip(spritesData, explosionData, sampleAt(sfxData, SFX_SHIP_FIRES),
                             sampleAt(sfxData, SFX_SHIP_DIES), sampleAt(sfxData, SFX_EXTRA_LIFE));
@@ -64,7 +67,9 @@ MainGameClass::MainGameClass()
     exitOpen = false;
 
     highscores = new HighscoreManager(5, false);
-    highscores->ReadFromFile("highscores.tav");
+    highscores->ReadFromFile(tableFile);
+    for (const std::string& note : highscores->notes)
+        logLine(note);
 
     BITMAP* normal = bitmapAt(miscData, MISC_BUTTON_NORMAL);
     BITMAP* pressed = bitmapAt(miscData, MISC_BUTTON_PRESSED);
@@ -82,7 +87,7 @@ MainGameClass::MainGameClass()
 // music stops before its pieces go.
 MainGameClass::~MainGameClass()
 {
-    highscores->PrintToFile("highscores.tav");
+    saveTable();
 
     delete player;
     deleteAll(fixedObjects);
@@ -107,8 +112,23 @@ MainGameClass::~MainGameClass()
     delete highscores;
 }
 
-DATAFILE* MainGameClass::loadCheckedDatafile(const CatalogueFile& file)
+void MainGameClass::saveTable()
 {
+    highscores->PrintToFile(tableFile);
+    for (const std::string& note : highscores->notes)
+        logLine(note);
+}
+
+DATAFILE* MainGameClass::loadCheckedDatafile(const CatalogueFile& file, std::string (*checkObjects)(const char*))
+{
+    // Allegro's loader trusts the file's every size: a file cut short or
+    // altered would crash it. It sees only a file that is whole, and whose
+    // objects the file's own check (if any) finds readable.
+    std::string damage = checkDatafileFile(file.fileName);
+    if (damage.empty() && checkObjects)
+        damage = checkObjects(file.fileName);
+    if (!damage.empty())
+        errorMessageAndExit("%s", damage.c_str());
     DATAFILE* data = load_datafile(file.fileName);
     if (!data)
         errorMessageAndExit("Unable to load file '%s'.\nMake sure it is in your game directory.",

@@ -78,9 +78,16 @@ public:
     void logicStep();
     void drawFrame();
     void gameOver();
+    // Places the score in the table under name when it qualifies, and saves.
+    void enterScore(const std::string& name);
+    // Writes the table to its file; what the save had to report goes to the log.
+    void saveTable();
 
 private:
-    DATAFILE* loadCheckedDatafile(const CatalogueFile& file);
+    // Loads a datafile that is whole, then checks it against its catalogue
+    // entry; checkObjects, when given, looks at its objects before the load.
+    // Ends the process with the file's message otherwise.
+    DATAFILE* loadCheckedDatafile(const CatalogueFile& file, std::string (*checkObjects)(const char*) = nullptr);
     // The blocking screen between two waves, shown by nextWave.
     void waveCompletedScreen();
 };

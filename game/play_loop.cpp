@@ -16,9 +16,6 @@
 
 namespace {
 
-// Longest name the entry takes.
-constexpr size_t nameLength = 9;
-
 int panOf(float x) { return static_cast<int>(x / screenWidth * 255); }
 
 // Characters a name may hold: visible ASCII, so that every name reads back
@@ -28,11 +25,12 @@ bool isNameCharacter(int c) { return c >= 33 && c <= 126; }
 } // namespace
 
 // Called by the menu dispatch; returns after the name entry, or at once when
-// the game is asked to quit.
+// the game is asked to quit, keeping a score that makes the table unnamed.
 void MainGameClass::playGame()
 {
     startGame();
-    while (!seam.keyDown(KEY_ESC) && !quitRequested) {
+    seam.clearKeys(); // nothing typed in the menu ends the game
+    while (!escapePressed() && !quitRequested) {
         while (speedCounter > 0) {
             logicStep();
             --speedCounter;
@@ -46,6 +44,8 @@ void MainGameClass::playGame()
     if (!quitRequested) {
         playMusic(MUSIC_THEME);
         gameOver();
+    } else {
+        enterScore("");
     }
 }
 
@@ -187,24 +187,28 @@ void MainGameClass::drawFrame()
 }
 
 // The game-over picture; a qualifying score takes a name of up to 9
-// characters, ended by Enter, a further waiting key or the left button. The
-// row is saved as soon as it is placed: a closed window, a logout or a crash
-// later on must not lose it. Asked to quit, the entry ends with what was typed.
+// characters: every key typed, in order, however fast, until Enter (once a
+// name has been typed) or Escape ends the entry. Otherwise any key ends it.
+// Asked to quit, the entry ends with what was typed.
 void MainGameClass::gameOver()
 {
     const int w = screenWidth;
     const int h = screenHeight;
     BITMAP* picture = bitmapAt(spritesData, SPR_GAME_OVER);
     FONT* font = fontAt(miscData, MISC_FONT_LARGE);
+    const bool onList = highscores->IsOnList(player->score);
 
     seam.clearKeys();
     seam.clearScreen(makecol(0, 0, 0));
 
     std::string name;
     bool named = false;
+    bool ended = false;
+    // The Escape that ended play may still be held, and a held key repeats:
+    // Escape ends the entry once it has been let go.
+    bool escapeFree = !seam.keyDown(KEY_ESC);
     speedCounter = 0;
-    while (!quitRequested) {
-        const bool onList = highscores->IsOnList(player->score);
+    while (!ended && !quitRequested) {
         clear_to_color(buffer, makecol(0, 0, 0));
         draw_sprite(buffer, picture, w / 2 - picture->w / 2, h / 2 - picture->h);
         if (onList) {
@@ -215,30 +219,34 @@ void MainGameClass::gameOver()
         }
         seam.present(buffer, 0, 0);
 
-        if (onList) {
+        while (!ended && seam.keyWaiting()) {
             const int k = seam.readKey();
-            if (quitRequested)
-                break;
             const int scancode = k >> 8;
             const int character = k & 0xff;
-            if (scancode != KEY_ENTER && scancode != KEY_BACKSPACE && scancode != KEY_SPACE
-                && name.size() < nameLength && isNameCharacter(character))
-                name += static_cast<char>(character);
-            if (scancode == KEY_BACKSPACE && !name.empty())
+            if (!onList || (scancode == KEY_ESC && escapeFree))
+                ended = true;
+            else if (scancode == KEY_ENTER || scancode == KEY_ENTER_PAD)
+                ended = named;
+            else if (scancode == KEY_BACKSPACE && !name.empty())
                 name.pop_back();
-            if (!name.empty())
-                named = true;
+            else if (scancode != KEY_BACKSPACE && name.size() < tableNameLength && isNameCharacter(character))
+                name += static_cast<char>(character);
+            named = named || !name.empty();
         }
-
-        if ((seam.keyDown(KEY_ENTER) && named && onList) || seam.keyWaiting()
-            || ((seam.mouseButtons() & 1) && onList))
-            break;
-        waitForTick();
+        escapeFree = escapeFree || !seam.keyDown(KEY_ESC);
+        if (!ended)
+            waitForTick();
         speedCounter = 0;
     }
+    enterScore(name);
+}
 
-    if (highscores->IsOnList(player->score)) {
-        highscores->AddEntry(name, player->score);
-        highscores->PrintToFile("highscores.tav");
-    }
+void MainGameClass::enterScore(const std::string& name)
+{
+    if (!highscores->IsOnList(player->score))
+        return;
+    // Saved at once: a closed window, a logout or a crash later on must not
+    // lose the row.
+    highscores->AddEntry(name, player->score);
+    saveTable();
 }

@@ -163,9 +163,11 @@ void MainGameClass::waveCompletedScreen()
     }
 
     seam.clearKeys();
+    const int presses = seam.leftPresses();
     for (int i = 0; i < 400 && !quitRequested; ++i) {
-        if ((seam.mouseButtons() & 1) || seam.keyWaiting())
+        if ((seam.mouseButtons() & 1) || seam.leftPresses() != presses || seam.keyWaiting())
             break;
         seam.rest(1);
     }
+    seam.clearKeys(); // the key that ended the screen is not for play
 }

@@ -10,6 +10,7 @@ GuiButton::GuiButton(int x, int y, BITMAP* normalImage, BITMAP* pressedImage, st
     : GuiObject(x, y, normalImage->w, pressedImage->h),
       clicked(false),
       pressed(false),
+      pressesSeen(0),
       caption(std::move(caption)),
       normalImage(normalImage),
       pressedImage(pressedImage),
@@ -22,7 +23,11 @@ void GuiButton::Update()
 {
     const int mx = seam.mouseX();
     const int my = seam.mouseY();
-    const int buttons = seam.mouseButtons();
+    // A press released before this step still arms the button; its
+    // release then completes the click at the next step.
+    const int presses = seam.leftPresses();
+    const int buttons = seam.mouseButtons() | (presses != pressesSeen ? 1 : 0);
+    pressesSeen = presses;
     // Strict on all four sides: the first and the one-past-last column and
     // row are outside.
     const bool inside = mx > x && mx < x + width && my > y && my < y + height;

@@ -12,6 +12,9 @@ class GuiButton final : public GuiObject {
 public:
     bool clicked;
     bool pressed;
+    // seam.leftPresses() as last seen. A screen that opens sets it to the
+    // count of the moment, so that no earlier press counts.
+    int pressesSeen;
     std::string caption;
     BITMAP* normalImage;  // borrowed
     BITMAP* pressedImage; // borrowed

@@ -68,6 +68,8 @@ int MainGameClass::mainMenu()
     // A press that began before the menu opened (a click that ended the
     // last screen, say) must not choose anything when it is released.
     bool heldAtStart = (seam.mouseButtons() & 1) != 0;
+    for (GuiButton* button : buttons)
+        button->pressesSeen = seam.leftPresses();
     exitButton->caption = "Exit";
     int welcomeX = screenWidth;
     speedCounter = 0;

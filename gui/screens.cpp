@@ -49,6 +49,7 @@ void MainGameClass::creditsMenu()
 
     seam.clearKeys();
     bool heldAtStart = (seam.mouseButtons() & 1) != 0;
+    exitButton->pressesSeen = seam.leftPresses();
     exitButton->caption = "Back";
     BITMAP* const creditsWindow = create_bitmap(creditsWindowWidth, creditsWindowHeight);
     // Magenta at 15 to 32 bits; index 0 at 8.
@@ -99,6 +100,7 @@ void MainGameClass::showInstructions()
     // Whatever was held when the screen opened must be let go before a key
     // or the left button counts.
     bool heldAtStart = (seam.mouseButtons() & 1) != 0 || seam.keyWaiting();
+    const int pressesAtStart = seam.leftPresses();
     speedCounter = 0;
     while (!quitRequested) {
         if (heldAtStart && !seam.keyWaiting() && seam.mouseButtons() == 0)
@@ -106,7 +108,8 @@ void MainGameClass::showInstructions()
         blit(picture, buffer, 0, 0, 0, 0, screenWidth, screenHeight);
         seam.present(buffer, 0, 0);
         // The closing key stays in the buffer; the main menu empties it.
-        if ((seam.keyWaiting() || (seam.mouseButtons() & 1) != 0) && !heldAtStart)
+        const bool clicked = (seam.mouseButtons() & 1) != 0 || seam.leftPresses() != pressesAtStart;
+        if ((seam.keyWaiting() || clicked) && !heldAtStart)
             return;
         waitForTick();
         speedCounter = 0;
@@ -129,8 +132,9 @@ void MainGameClass::showIntro()
     int introAlpha = 1;
     int introHold = 400;
 
-    // Fade in to 255 (254 steps), hold (399 steps), fade out to 0 (255 steps).
-    while (!seam.keyDown(KEY_ESC) && introAlpha > 0 && !quitRequested) {
+    // Fade in to 255 (254 steps), hold (399 steps), fade out to 0 (255 steps);
+    // Escape ends it, however short the press.
+    while (!escapePressed() && introAlpha > 0 && !quitRequested) {
         while (speedCounter > 0) {
             if (introHold == 400) {
                 if (++introAlpha > 254)

@@ -105,6 +105,12 @@ extern const CatalogueFile musicCatalogue;
 // type, otherwise the message that names the file and the object.
 std::string checkDatafile(const DATAFILE* data, const CatalogueFile& file);
 
+// Walks the datafile fileName before it is loaded (shell/datafile_walk.h).
+// Returns an empty string when it is whole, or when it cannot be opened
+// (the loader then reports it missing), otherwise the message that names
+// the file and where it stops being whole.
+std::string checkDatafileFile(const char* fileName);
+
 // Typed access, for code that has checked the file at load.
 inline BITMAP* bitmapAt(const DATAFILE* data, int index) { return static_cast<BITMAP*>(data[index].dat); }
 inline SAMPLE* sampleAt(const DATAFILE* data, int index) { return static_cast<SAMPLE*>(data[index].dat); }

@@ -80,6 +80,9 @@ void showMessage(const char* format, va_list args)
 {
     char text[1024];
     vsnprintf(text, sizeof text, format, args);
+    std::string line = text;
+    std::replace(line.begin(), line.end(), '\n', ' ');
+    logLine(line);
     // The text is data, never a format: a '%' in Allegro's reason stays a '%'.
     allegro_message("%s", text);
 }

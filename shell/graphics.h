@@ -33,6 +33,7 @@ void setGraphicsMode(bool windowed, int colorDepth, int scale);
 // process with status 1. Never returns.
 [[noreturn]] void errorMessage(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-// Formats and shows a message with allegro_message; shared by both fatal
-// routines, which differ only in when they leave the graphics mode.
+// Formats and shows a message with allegro_message, and writes it to the
+// log as one line; shared by both fatal routines, which differ only in when
+// they leave the graphics mode.
 void showMessage(const char* format, va_list args);

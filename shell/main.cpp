@@ -11,7 +11,11 @@
 #include "shell/version.h"
 
 #include <aldumb.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -25,6 +29,27 @@ namespace {
 // sets the flag: the signal may land anywhere inside Allegro or Xlib.
 void requestQuit(int) { quitRequested = true; }
 void closeButtonPressed() { quitRequested = true; }
+
+// Shows a message that comes before the graphics mode (it goes to the log
+// too, once the log is open) and ends the process with status 1.
+[[noreturn]] void stopEarly(const std::string& message)
+{
+    logLine(message);
+    allegro_message("%s", message.c_str());
+    exit(1);
+}
+
+// One game per working directory: two would each save their own table over
+// the other's. The lock belongs to the process (flock on the directory
+// itself, which needs no file and works where nothing may be written), so a
+// game that was killed leaves none behind. Where the directory takes no lock
+// the game runs without one.
+bool anotherGameRunsHere()
+{
+    const int fd = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // The descriptor stays open, and the lock with it, until the process ends.
+    return fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+}
 
 void takeQuitSignals()
 {
@@ -46,14 +71,10 @@ void startAllegro()
     const char* display = getenv("DISPLAY");
     const bool named = display != nullptr && *display != '\0';
     for (int attempt = 1; allegro_init() != 0; ++attempt) {
-        if (!named) {
-            allegro_message("%s", "Unable to open a display: DISPLAY is not set.");
-            exit(1);
-        }
-        if (attempt == attempts) {
-            allegro_message("%s", ("Unable to open the display '" + std::string(display) + "'.").c_str());
-            exit(1);
-        }
+        if (!named)
+            stopEarly("Unable to open a display: DISPLAY is not set.");
+        if (attempt == attempts)
+            stopEarly("Unable to open the display '" + std::string(display) + "'.");
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
 }
@@ -62,6 +83,12 @@ void startAllegro()
 
 int main()
 {
+    // Before anything is written, the log included. The message goes where
+    // Allegro puts messages: a message box, or the terminal.
+    if (anotherGameRunsHere()) {
+        allegro_init();
+        stopEarly("Tarnavel is already running.");
+    }
     openLog("Log.txt");
     auto done = [](const char* next) { logText(std::string("Done!\n") + next); };
 

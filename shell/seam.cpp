@@ -9,6 +9,7 @@
 #include "shell/x_present.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <string>
 
@@ -61,6 +62,15 @@ int alReadKey()
 }
 void alClearKeys() { clear_keybuf(); }
 
+std::atomic<int> leftPressCount{0};
+// Allegro's mouse callback, on its input thread: a count and nothing more.
+void countPresses(int flags)
+{
+    if (flags & MOUSE_FLAG_LEFT_DOWN)
+        leftPressCount.fetch_add(1, std::memory_order_relaxed);
+}
+int alLeftPresses() { return leftPressCount.load(std::memory_order_relaxed); }
+
 // The effects' volumes scale with SoundVolume here, per sample: Allegro's
 // global volume would scale the music's stream as well.
 void alPlaySample(SAMPLE* sample, int volume, int pan, int frequency)
@@ -101,7 +111,7 @@ void alClearScreen(int color)
 
 const Seam allegroSeam = {
     alMouseMickeys, alMouseButtons, alMouseX, alMouseY,
-    alKeyDown, alKeyWaiting, alReadKey, alClearKeys,
+    alKeyDown, alKeyWaiting, alReadKey, alClearKeys, alLeftPresses,
     alPlaySample, alAllocateVoice, alVoiceSetPriority, alVoiceStart, alReleaseVoice,
     alPresent, alClearScreen, alRest,
 };
@@ -145,8 +155,17 @@ void waitForTick()
         seam.rest(1);
 }
 
+bool escapePressed()
+{
+    bool pressed = seam.keyDown(KEY_ESC);
+    while (seam.keyWaiting())
+        pressed = (seam.readKey() >> 8) == KEY_ESC || pressed;
+    return pressed;
+}
+
 void startSeam()
 {
+    mouse_callback = countPresses;
     choosePresent();
     chooseMickeys();
     const char* logPath = getenv("TARNAVEL_SEAM_LOG");

@@ -18,6 +18,10 @@ struct Seam {
     bool (*keyWaiting)();                   // keypressed()
     int (*readKey)();                       // readkey(): scan code << 8 | char; 0 once quitting
     void (*clearKeys)();                    // clear_keybuf()
+    // Left-button presses counted since start-up as they happen, so that a
+    // press released again before the next logic step is seen: a reader
+    // compares with the count it saw last.
+    int (*leftPresses)();
 
     // Sound. Callers test soundOn first; the seam only plays.
     void (*playSample)(SAMPLE* sample, int volume, int pan, int frequency);
@@ -40,6 +44,11 @@ extern const Seam allegroSeam;
 // going, then rests until the timer owes a logic step, so that no two
 // identical pictures are drawn, or until quitRequested is set.
 void waitForTick();
+
+// Called by play and the intro once a frame: true when Escape is held or
+// was pressed since the last look, however briefly (the key buffer, which
+// this empties).
+bool escapePressed();
 
 // Set-up for play: called by the shell once the mouse and the window exist.
 // Where the X server offers raw motion it replaces Allegro's mickeys; with

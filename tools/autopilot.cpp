@@ -164,27 +164,21 @@ int apPointerY()
     a.pointerRead = true;
     return pointer(true);
 }
-bool apKeyDown(int scancode)
-{
-    return (scancode == KEY_ESC && a.escape) || (scancode == KEY_SPACE && a.space)
-           || (scancode == KEY_ENTER && (a.lastKey >> 8) == KEY_ENTER);
-}
-// After Enter, or now and then a key typed ahead.
-bool apKeyWaiting() { return a.game && ((a.lastKey >> 8) == KEY_ENTER || roll(16) == 0); }
+bool apKeyDown(int scancode) { return (scancode == KEY_ESC && a.escape) || (scancode == KEY_SPACE && a.space); }
+bool apKeyWaiting() { return !a.typing.empty(); }
 int apReadKey()
 {
-    if (!a.game)
-        return 0;
     if (a.typing.empty())
-        queueName();
-    a.lastKey = a.typing.front();
+        return 0;
+    const int key = a.typing.front();
     a.typing.pop_front();
-    return a.lastKey;
+    return key;
 }
+int apLeftPresses() { return a.leftPresses; }
 void apClearKeys()
 {
     a.typing.clear();
-    a.lastKey = a.buttons = 0;
+    a.buttons = 0;
 }
 void apPlay(SAMPLE*, int, int, int) {}
 int apAllocate(SAMPLE*) { return roll(4) == 0 ? -1 : 3; }
@@ -250,7 +244,7 @@ bool startHeadless()
 }
 
 const Seam autopilotSeam = {
-    apMickeys, apButtons, apPointerX, apPointerY, apKeyDown, apKeyWaiting, apReadKey, apClearKeys,
+    apMickeys, apButtons, apPointerX, apPointerY, apKeyDown, apKeyWaiting, apReadKey, apClearKeys, apLeftPresses,
     apPlay, apAllocate, apPriority, apVoice, apVoice, apPresent, apClearScreen, apRest,
 };
 
@@ -274,6 +268,7 @@ void advanceClock(int ticks)
 void decideInput()
 {
     const bool menu = a.pointerRead;
+    const bool held = a.buttons & 1;
     a.pointerRead = false;
     a.mickeyX = a.mickeyY = 0;
     a.space = false;
@@ -281,8 +276,12 @@ void decideInput()
         a.buttons = 0;
     else if (menu)
         a.buttons = a.choice >= 0 && !a.buttons ? 1 : 0; // a click every other frame
-    else if (a.game->player->lives < 0 || a.escape)
-        a.buttons = 0; // the name entry: a click would end it
-    else
+    else if (a.game->player->lives < 0 || a.escape) {
+        a.buttons = 0; // the name entry
+        if (a.typing.empty())
+            queueName();
+    } else {
         steer(*a.game);
+    }
+    a.leftPresses += (a.buttons & 1) && !held;
 }

@@ -7,7 +7,7 @@
 // reads: a screen that reads the pointer is a menu, and the pointer goes to
 // the button `choice` and clicks it; after the last life, or with `escape`
 // held, it types a name (letters, now and then Backspace, Space or a key
-// without a character) and Enter; otherwise it plays: it steers toward the
+// without a character) and Enter, all at once; otherwise it plays: it steers toward the
 // nearest collectable, then into the open exit, keeps clear of hazards and
 // enemies, fires in bursts (mostly when an enemy lies ahead), switches and
 // fires special weapons now and then, and adds seeded noise to all of it.
@@ -35,10 +35,9 @@ struct Autopilot {
     long frames = 0, ticks = 0;
 
     // The input of the next frame, and what it is made from.
-    int mickeyX = 0, mickeyY = 0, buttons = 0;
+    int mickeyX = 0, mickeyY = 0, buttons = 0, leftPresses = 0;
     bool space = false, pointerRead = false;
-    std::deque<int> typing; // keys still to come in a name entry
-    int lastKey = 0;
+    std::deque<int> typing; // the key buffer: a name being typed
     int restRemainder = 0;
     size_t collectablesLeft = 0; // progress watch: a target held by a hazard is given up for a while
     long sinceProgress = 0, boldSteps = 0;

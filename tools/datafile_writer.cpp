@@ -1,5 +1,7 @@
 #include "tools/datafile_writer.h"
 
+#include "shell/datafile_walk.h"
+
 #include <cstdio>
 
 namespace {
@@ -74,6 +76,15 @@ std::vector<uint8_t> DatafileWriter::bytes() const
 {
     std::vector<uint8_t> out = {'s', 'l', 'h', '.', 'A', 'L', 'L', '.'};
     be32(out, uint32_t(count_));
+    // The checksum of every object, a property of the first: the game checks
+    // the file with it before it loads it.
+    char sum[17];
+    snprintf(sum, sizeof sum, "%016llx",
+             static_cast<unsigned long long>(datafileChecksum(body_.data(), body_.size())));
+    out.insert(out.end(), {'p', 'r', 'o', 'p'});
+    be32(out, checksumProperty);
+    be32(out, 16);
+    out.insert(out.end(), sum, sum + 16);
     out.insert(out.end(), body_.begin(), body_.end());
     return out;
 }

@@ -1,5 +1,6 @@
 // Writes Allegro 4 datafiles in the plain (unpacked) format: objects in the
-// order they are added, no names, no dates, so equal input gives equal bytes.
+// order they are added, no names, no dates, so equal input gives equal bytes;
+// object 0 carries the checksum of them all (shell/datafile_walk.h).
 #pragma once
 
 #include "tools/canvas.h"

@@ -39,11 +39,17 @@ bool save(const DatafileWriter& w, const std::string& dir, const CatalogueFile& 
     return true;
 }
 
-// Loads a written file back and checks every index against the catalogue
-// and every bitmap against the size it was drawn at.
+// Walks a written file as the game will, loads it back and checks every
+// index against the catalogue and every bitmap against the size it was
+// drawn at.
 bool verify(const std::string& dir, const CatalogueFile& file, const std::vector<art::Picture>* pictures)
 {
     const std::string path = dir + "/" + file.fileName;
+    const std::string damage = checkDatafileFile(path.c_str());
+    if (!damage.empty()) {
+        fprintf(stderr, "%s\n", damage.c_str());
+        return false;
+    }
     DATAFILE* data = load_datafile(path.c_str());
     if (!data) {
         fprintf(stderr, "%s does not load back\n", path.c_str());

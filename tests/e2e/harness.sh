@@ -9,11 +9,11 @@
 #   tv_new_run [LINE...]           fresh TV_RUN: settings.ini (default "Windowed 1" "Sound 0" "Music 0"), the
 #                                  datafiles; fresh TV_HOME (silent sound driver); TV_GAME_ENV=()
 #   tv_start_game                  TV_WRAP... TV_BIN in TV_RUN, bare environment plus TV_GAME_ENV (NAME=value),
-#                                  no xmessage; TV_PID, TV_OUT, TV_ERR, TV_SEAM (the seam record)
+#                                  no xmessage; TV_PID, TV_OUT, TV_ERR, TV_SEAM (the seam record), new for each start
 #   tv_wait_exit [SECS]            waits for the game's end; TV_STATUS
 #   tv_wait_window [SECS]          waits for the window titled TV_TITLE, focuses it; TV_WIN, TV_X, TV_Y
 #   tv_hold KEY CMD... / tv_press BUTTON CMD...  holds KEY / mouse BUTTON down while CMD (a wait) runs
-#   tv_key KEY / tv_type TEXT      a key, a text: for the key buffer (readkey)
+#   tv_key KEY / tv_type TEXT      a key, a text typed fast (12 ms a key): for the key buffer (readkey)
 #   tv_mouse_to X Y / tv_mouse_rel DX DY   pointer to X, Y of the window, once the game reads it there
 #                                  (at X, Y over TV_SCALE, default 1, in the picture) / a relative motion
 #   tv_region X Y W H              prints that part of the picture: rows of pixels B, G, R, 0
@@ -27,8 +27,9 @@
 #   tv_assert_bytes FILE FMT [ARG...]  fails unless FILE holds exactly printf FMT ARG...
 #   tv_menu                        waits for the menu (a full picture, the pointer read last)
 #   tv_skip_intro                  waits for the intro, holds Escape until the menu shows
-#   tv_choose BUTTON               clicks play, instructions, credits or exit in the menu (exit: Back),
-#                                  at TV_SCALE
+#   tv_choose BUTTON [tap]         clicks play, instructions, credits or exit in the menu (exit: Back) at
+#                                  TV_SCALE, held until the game shows it, or with tap a press and release
+#                                  back to back
 #   tv_run_to_exit                 starts the game, skips the intro, chooses Exit; the status must be 0
 
 set -u -o pipefail
@@ -42,7 +43,7 @@ TV_SCALE=${TV_SCALE:-1}
 TV_WAIT=${TV_WAIT:-30}
 TV_TMP=$(mktemp -d "${TMPDIR:-/tmp}/tarnavel-e2e.XXXXXX")
 TV_WRAP=() TV_GAME_ENV=()
-TV_XVFB_PID="" TV_PID="" TV_RUN="" TV_HOME="" TV_OUT="" TV_ERR="" TV_SEAM="" TV_STATUS="" TV_RUNS=0
+TV_XVFB_PID="" TV_PID="" TV_RUN="" TV_HOME="" TV_OUT="" TV_ERR="" TV_SEAM="" TV_STATUS="" TV_RUNS=0 TV_STARTS=0
 TV_WIN="" TV_X=0 TV_Y=0 TV_FB="" TV_FB_AT=0 TV_FB_LINE=0 TV_PIXEL="" TV_SUM="" TV_COUNT=0 TV_AT=""
 
 tv_note() { printf '[e2e] %s\n' "$*" >&2; }
@@ -119,7 +120,8 @@ tv_new_run()
 
 tv_start_game()
 {
-    TV_OUT=$TV_TMP/out$TV_RUNS TV_ERR=$TV_TMP/err$TV_RUNS TV_SEAM=$TV_TMP/seam$TV_RUNS TV_STATUS=""
+    TV_STARTS=$((TV_STARTS + 1))
+    TV_OUT=$TV_TMP/out$TV_STARTS TV_ERR=$TV_TMP/err$TV_STARTS TV_SEAM=$TV_TMP/seam$TV_STARTS TV_STATUS=""
     : >"$TV_SEAM"
     (cd "$TV_RUN" && exec env -i HOME="$TV_HOME" PATH="$TV_TMP/nobin" LC_ALL=C TARNAVEL_SEAM_LOG="$TV_SEAM" \
         ${DISPLAY:+"DISPLAY=$DISPLAY" "XAUTHORITY=${XAUTHORITY:-}"} "${TV_GAME_ENV[@]}" "${TV_WRAP[@]}" "$TV_BIN" \
@@ -149,7 +151,7 @@ tv_wait_window()
 tv_hold() { xdotool keydown "$1" || tv_fail "keydown $1"; "${@:2}"; xdotool keyup "$1"; }
 tv_press() { xdotool mousedown "$1" || tv_fail "mousedown $1"; "${@:2}"; xdotool mouseup "$1"; }
 tv_key() { xdotool key "$1" || tv_fail "key $1"; }
-tv_type() { xdotool type --delay 120 -- "$1" || tv_fail "type $1"; }
+tv_type() { xdotool type --delay 12 -- "$1" || tv_fail "type $1"; }
 tv_mouse_rel() { xdotool mousemove_relative -- "$1" "$2" || tv_fail "mousemove_relative $1 $2"; }
 
 # Allegro follows the pointer's motion, not its place: the far corner, then
@@ -243,14 +245,21 @@ tv_skip_intro()
 }
 
 # The buttons, 150 x 40, stand flush with the right edge; a pressed one is
-# drawn darker, also left of where the pointer covers it. At TV_SCALE.
+# drawn darker, also left of where the pointer covers it. At TV_SCALE. A tap
+# is over before the game's next logic step: the screen it leads to shows
+# instead.
 tv_choose()
 {
     local -A y=([play]=300 [instructions]=350 [credits]=400 [exit]=450)
     local s=$TV_SCALE
     tv_sum $((492 * s)) $(((y[$1] - 18) * s)) $((40 * s)) $((36 * s))
     tv_mouse_to $((565 * s)) $((y[$1] * s))
-    tv_press 1 tv_wait_sum $((492 * s)) $(((y[$1] - 18) * s)) $((40 * s)) $((36 * s)) ! "$TV_SUM"
+    if [ "${2:-}" = tap ]; then
+        xdotool click 1 || tv_fail "click"
+        tv_wait_sum $((492 * s)) $(((y[$1] - 18) * s)) $((40 * s)) $((36 * s)) ! "$TV_SUM"
+    else
+        tv_press 1 tv_wait_sum $((492 * s)) $(((y[$1] - 18) * s)) $((40 * s)) $((36 * s)) ! "$TV_SUM"
+    fi
 }
 
 tv_run_to_exit()

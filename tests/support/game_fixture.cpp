@@ -91,8 +91,10 @@ int GameFixture::runScreen(const std::function<void()>& screen, const std::vecto
         if (inspect)
             inspect(frame);
         for (const MouseAt& m : script)
-            if (m.frame == frame)
-                testSeam.pointerX = m.x, testSeam.pointerY = m.y, testSeam.buttons = m.buttons;
+            if (m.frame == frame) {
+                testSeam.leftPresses += (m.buttons & (tap | 1)) && !(testSeam.buttons & 1);
+                testSeam.pointerX = m.x, testSeam.pointerY = m.y, testSeam.buttons = m.buttons & ~tap;
+            }
     });
     try {
         screen();

@@ -24,6 +24,8 @@
 
 struct Spot { int x, y; };
 struct MouseAt { int frame, x, y, buttons; }; // from the step after `frame` on
+// In MouseAt::buttons: a left press released again before the next step.
+constexpr int tap = 4;
 
 class GameFixture : public ::testing::Test {
 protected:

@@ -63,7 +63,7 @@ const Seam recordingSeam = {
     [](int* mx, int* my) { *mx = ts.mickeyX, *my = ts.mickeyY, ts.mickeyX = ts.mickeyY = 0; },
     [] { return ts.buttons; }, [] { return ts.pointerX; }, [] { return ts.pointerY; },
     [](int scancode) { return scancode >= 0 && scancode < 128 && ts.keys[scancode]; },
-    [] { return !ts.keyBuffer.empty(); }, readKey, [] { ts.keyBuffer.clear(); },
+    [] { return !ts.keyBuffer.empty(); }, readKey, [] { ts.keyBuffer.clear(); }, [] { return ts.leftPresses; },
     [](SAMPLE* s, int volume, int pan, int frequency) { record(SoundCall::Play, s, volume, pan, frequency, -1); },
     [](SAMPLE* s) { return record(SoundCall::Allocate, s, 0, 0, 0, ts.nextVoice), ts.nextVoice; },
     [](int voice, int priority) { record(SoundCall::Priority, nullptr, priority, 0, 0, voice); },

@@ -18,7 +18,7 @@ struct SoundCall {
 
 struct TestSeamState {
     // Input read by the game; the mickeys are handed out once, then zeroed.
-    int mickeyX = 0, mickeyY = 0, buttons = 0, pointerX = 0, pointerY = 0;
+    int mickeyX = 0, mickeyY = 0, buttons = 0, pointerX = 0, pointerY = 0, leftPresses = 0;
     bool keys[128] = {};
     std::deque<int> keyBuffer; // readkey() values: scan code << 8 | char
     // Output seen; allocateVoice hands out nextVoice (-1: none free).

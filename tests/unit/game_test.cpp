@@ -83,25 +83,46 @@ TEST_F(Game, WhatTouchingTheShipDoes)
 }
 
 // The ship is killed whenever it is whole, with an enemy on the field that
-// goes only when the death is complete; game over takes any key.
+// goes only when the death is complete; game over takes a name.
 TEST_F(Game, TheGameEndsAfterTheLastDeathOrOnEscape)
 {
-    const struct { const char* what; int firstPoints; bool escape; int deaths; } cases[] = {
-        {"five spare ships", 10, false, 6}, {"an extra life", 5000, false, 7}, {"Escape", 0, true, 0}};
+    const struct { const char* what; int firstPoints, escape, deaths; } cases[] = { // Escape 1 held, 2 typed
+        {"five spare ships", 10, 0, 6}, {"an extra life", 5000, 0, 7}, {"Escape", 0, 1, 0},
+        {"Escape pressed and released between two frames", 0, 2, 1}};
     for (const auto& c : cases) {
         int deaths = testSeam.presents = testSeam.screenClears = 0;
-        testSeam.keys[KEY_ESC] = c.escape;
+        testSeam.keys[KEY_ESC] = c.escape == 1;
+        testSeam.keyBuffer.assign(1, keyCode(KEY_ESC, 27)); // typed in the menu: not for play
         onEachFrame(20000, [&](int frame) {
             if (testSeam.screenClears > 0) // game over
-                return testSeam.keyBuffer.assign(2, keyCode(KEY_A, 'a'));
+                return testSeam.keyBuffer.assign({keyCode(KEY_A, 'a'), keyCode(KEY_ENTER, 13)});
             if (frame == 1)
-                clearField(), ship->addScore(c.firstPoints, -1, -1);
+                clearField(), ship->addScore(c.firstPoints, -1, -1), testSeam.keyBuffer.assign(c.escape == 2, keyCode(KEY_ESC, 27));
             ASSERT_EQ(ship->explosionFrame >= 0, !game->enemies.empty()) << frame;
             if (ship->explosionFrame < 0)
                 ship->die(2), addEnemy(0, 60, 60), ++deaths;
         });
         game->playGame();
         EXPECT_EQ(std::make_pair(c.deaths, c.escape ? 5 : -1), std::make_pair(deaths, ship->lives)) << c.what;
+    }
+    testSeam.keys[KEY_ESC] = false;
+}
+
+// Closed in play (the close button, a signal): no game-over screen, and a
+// score that makes the table is kept under "Anonymous", saved at once.
+TEST_F(Game, AGameClosedInPlayKeepsAScoreThatMakesTheTable)
+{
+    for (int points : {0, 70}) {
+        testSeam.screenClears = testSeam.presents = 0;
+        onEachFrame(100, [&](int frame) { ship->score = points, quitRequested = frame == 3; });
+        game->playGame();
+        quitRequested = false;
+        HighscoreManager saved(5, false);
+        saved.ReadFromFile("highscores.tav");
+        const auto best = std::make_pair(std::string(points ? "Anonymous" : "None"), points);
+        EXPECT_EQ(best, std::make_pair(game->highscores->GetEntry(0).name, game->highscores->GetEntry(0).score));
+        EXPECT_EQ(best, std::make_pair(saved.GetEntry(0).name, saved.GetEntry(0).score));
+        EXPECT_EQ(0, testSeam.screenClears);
     }
 }
 
@@ -140,7 +161,7 @@ TEST_F(Game, EachKindEntersOnceInEachSecondThatIsAMultipleOfItsInterval)
 // bonus, launched in a hundredth second, is worth 2000 and is parked.
 TEST_F(Game, TouchingTheGateOrTheWanderingBonus)
 {
-    onEachFrame(1000, [](int) { testSeam.buttons = 1; }); // ends the wave-completed screen
+    testSeam.onWait = [] { ++testSeam.leftPresses; }; // taps end the wave-completed screen, not its 4 s
     const struct { const char* what; int index; bool open; int wave, score, sound, plays; } cases[] = {
         {"closed exit", 3, false, 1, 0, SFX_EXIT, 0}, {"open exit", 3, true, 2, 0, SFX_EXIT, 1},
         {"wandering bonus", 4, false, 1, 2000, SFX_BONUS_TAKEN, 1}};
@@ -156,33 +177,37 @@ TEST_F(Game, TouchingTheGateOrTheWanderingBonus)
         ASSERT_EQ(c.index == 4, game->bonusActive) << c.what;
         if (c.index == 4)
             o->x = 400, o->y = 100, seconds = 201;
-        putShipOn(o->mask, o->x, o->y), step();
+        testSeam.restedMs = 0, putShipOn(o->mask, o->x, o->y), step();
         EXPECT_EQ((std::vector<int>{c.wave, c.score, c.plays, 0}),
                   (std::vector<int>{game->wave, ship->score, int(playsOf(sfx(c.sound)).size()), game->bonusActive}))
             << c.what;
+        EXPECT_LT(testSeam.restedMs, 500u) << c.what; // its two pauses of 200 ms, then the tap
     }
     EXPECT_EQ(-200, game->fixedObjects[4]->x);
 }
 
-// Keys: a character each, Enter (\r) and Backspace (\b) their own; atOnce puts
-// them all in the buffer at once; held: the mouse buttons; name: the best row's.
+// Keys: a character each, Enter (\r), Backspace (\b) and Escape (\x1b) their
+// own; atOnce puts them all in the buffer at once; held: the mouse buttons
+// and Escape; name: the best row's.
 TEST_F(Game, NameEntry)
 {
     const struct { const char* what; int score; std::string keys; bool atOnce; int held; const char* name; } cases[] = {
-        {"visible ASCII only", 50, "a b\t\x1b\x7f\xe9\0~C\r"s, false, 0, "ab~C"},
+        {"visible ASCII only", 50, "a b\t\x7f\xe9\0~C\r"s, false, 0, "ab~C"},
         {"nine characters; Backspace still erases", 50, "abcdefghijkl\bZ\r", false, 0, "abcdefghZ"},
         {"Enter needs a name", 50, "\rx\r", false, 0, "x"},
         {"a name once typed lets Enter end it emptied", 50, "x\b\r", false, 0, "Anonymous"},
-        {"a further waiting key ends it", 50, "qw", true, 0, "q"},
-        {"the left button ends it", 50, "ab", false, 1, "a"},
+        {"every key typed at once, in order, up to Enter", 50, "q\bwer\rty", true, 0, "wer"},
+        {"the left button does nothing; Escape ends it", 50, "ab\x1b" "c", false, 1, "ab"},
+        {"Escape counts once it has been let go", 50, "a\x1b" "b\r", false, 2, "ab"},
         {"off the table: a click does nothing, a key ends it", 0, "", false, 1, "None"},
     };
     for (const auto& c : cases) {
         *game->highscores = HighscoreManager(5, false);
-        ship->score = c.score, testSeam.buttons = c.held, testSeam.presents = testSeam.keys[KEY_ENTER] = 0;
+        ship->score = c.score, testSeam.buttons = c.held & 1, testSeam.keys[KEY_ESC] = c.held & 2;
+        testSeam.presents = testSeam.ticksPerPresent = 0, testSeam.keys[KEY_ENTER] = false; // a key at each wait
         std::vector<int> keys;
         for (char ch : c.keys)
-            keys.push_back(keyCode(ch == '\r' ? KEY_ENTER : ch == '\b' ? KEY_BACKSPACE : KEY_A, ch & 0xff));
+            keys.push_back(keyCode(ch == '\r' ? KEY_ENTER : ch == '\b' ? KEY_BACKSPACE : ch == 27 ? KEY_ESC : KEY_A, ch & 0xff));
         typeKeys(keys);
         if (c.atOnce)
             testSeam.onWait = [keys] { testSeam.keyBuffer.assign(keys.begin(), keys.end()); };
@@ -192,6 +217,7 @@ TEST_F(Game, NameEntry)
         EXPECT_EQ(std::make_pair(std::string(c.name), c.score), std::make_pair(best.name, best.score)) << c.what;
         EXPECT_TRUE(c.score || testSeam.presents == 30) << testSeam.presents;
     }
+    testSeam.keys[KEY_ESC] = false;
 }
 
 // Kind k joins in wave 3k + 1 at 8 seconds, then comes down by one a wave to

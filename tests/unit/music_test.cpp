@@ -125,6 +125,7 @@ TEST(Music, DamagedFilesAreNamedBeforeLoading)
     std::ifstream in(TARNAVEL_DATA_DIR "/music.dat", std::ios::binary);
     const std::string intact((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const std::string path = testing::TempDir() + "music_test.dat";
+    const size_t at = intact.find("Extended Module: ");
     auto damaged = [&](int object) {
         return "File '" + path + "' is damaged: object " + std::to_string(object) +
                " should be a music module.\nReinstall the game's data files.";
@@ -132,7 +133,7 @@ TEST(Music, DamagedFilesAreNamedBeforeLoading)
     const struct { std::string bytes, want; } cases[] = {
         {intact, ""},
         {intact.substr(0, intact.size() / 2), damaged(1)},
-        {intact.substr(0, 24) + std::string(17, 'X') + intact.substr(41), damaged(0)}, // the first module's signature
+        {intact.substr(0, at) + std::string(17, 'X') + intact.substr(at + 17), damaged(0)}, // the first module's signature
         {intact.substr(0, intact.size() - 1), damaged(2)},
         {"", ""},
     };

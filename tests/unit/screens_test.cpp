@@ -56,7 +56,11 @@ protected:
         before.insert(before.end(), {on(b, at, L), on(b, at + 2, 0)});
         return before;
     }
-    void start(const MouseAt& m) { testSeam.pointerX = m.x, testSeam.pointerY = m.y, testSeam.buttons = m.buttons; }
+    void start(const MouseAt& m)
+    {
+        testSeam.leftPresses += (m.buttons & tap) != 0;
+        testSeam.pointerX = m.x, testSeam.pointerY = m.y, testSeam.buttons = m.buttons & ~tap;
+    }
     void blackBackground() { clear_to_color(bitmapAt(game->miscData, MISC_BACKGROUND), makecol(0, 0, 0)); }
 };
 
@@ -67,6 +71,8 @@ TEST_F(Screens, MainMenuChoices)
     GuiButton *play = game->playButton, *credits = game->creditsButton, *exit = game->exitButton;
     struct { const char* what; MouseAt start; std::vector<MouseAt> then; bool sound; int frames, code; } cases[] = {
         {"Play Game", {}, click(play, 5), true, 7, 2},
+        {"a press and release between two steps", {}, {on(play, 5, tap)}, true, 6, 2},
+        {"a tap before the menu opened", on(play, 0, tap), click(exit, 5), true, 7, 1},
         {"Instructions", {}, click(game->instructionsButton, 5), true, 7, 4},
         {"Credits", {}, click(credits, 5), true, 7, 3},
         {"Exit", {}, click(exit, 5), true, 7, 1},
@@ -128,6 +134,7 @@ TEST_F(Screens, CreditsScrollAndLeaveByBackOnceAnEarlyPressIsOver)
     GuiButton* back = game->exitButton;
     const std::pair<MouseAt, std::vector<MouseAt>> cases[] = {
         {on(back, 0, L), click(back, 10, {on(back, 3, 0)})},
+        {on(back, 0, tap), {on(back, 12, tap)}},
         {{0, 10, 10, L}, click(back, 10, {{2, 10, 10, R}, on(back, 4, L | R), on(back, 6, 0)})},
     };
     blackBackground();
@@ -141,7 +148,7 @@ TEST_F(Screens, CreditsScrollAndLeaveByBackOnceAnEarlyPressIsOver)
         }));
         EXPECT_EQ((std::vector<int>{firstLine.at(1) + 10, firstLine.at(1)}), firstLine);
     }
-    EXPECT_EQ(2u, playsOf(sfx(SFX_MENU_CLICK)).size());
+    EXPECT_EQ(3u, playsOf(sfx(SFX_MENU_CLICK)).size());
 }
 
 // What was held as it opened must be let go first; the right button does
@@ -149,9 +156,10 @@ TEST_F(Screens, CreditsScrollAndLeaveByBackOnceAnEarlyPressIsOver)
 TEST_F(Screens, InstructionsCloseOnALeftClickOrAKey)
 {
     const struct { int startButtons; bool keyBefore; std::vector<MouseAt> script; int keyAt, frames; } cases[] = {
-        {L, true, {{5, 0, 0, 0}, {8, 0, 0, L}}, 0, 8}, {0, false, {{2, 0, 0, R}, {10, 0, 0, 0}}, 15, 15}};
+        {L, true, {{5, 0, 0, 0}, {8, 0, 0, L}}, 0, 8}, {0, false, {{2, 0, 0, R}, {10, 0, 0, 0}}, 15, 15},
+        {0, false, {{6, 0, 0, tap}}, 0, 6}};
     for (const auto& c : cases) {
-        testSeam.buttons = c.startButtons, testSeam.keyBuffer.assign(c.keyBefore, keyCode(KEY_ESC, 27));
+        testSeam.buttons = c.startButtons, testSeam.keyBuffer.assign(c.keyBefore, keyCode(KEY_ESC, 27)), ++testSeam.leftPresses;
         EXPECT_EQ(c.frames, runScreen([&] { game->showInstructions(); }, c.script, 50, [&](int frame) {
             if (frame == c.keyAt)
                 testSeam.keyBuffer.push_back(keyCode(KEY_SPACE, ' '));
@@ -160,14 +168,19 @@ TEST_F(Screens, InstructionsCloseOnALeftClickOrAKey)
     }
 }
 
-// 254 steps of fading in, 399 held, 255 fading out; Escape ends it.
-TEST_F(Screens, IntroRuns908StepsUnlessEscapeIsHeld)
+// 254 steps of fading in, 399 held, 255 fading out; Escape ends it, held or
+// pressed and released between two frames; other keys do not.
+TEST_F(Screens, IntroRuns908StepsUnlessEscapeIsPressed)
 {
-    const struct { int ticksPerFrame, escapeAt, frames; } cases[] = {{4, 0, 908 / 4 + 1}, {1, 100, 100}};
+    const struct { int ticksPerFrame, escapeAt, key, frames; } cases[] = {
+        {4, 0, KEY_ESC, 908 / 4 + 1}, {1, 100, 0, 100}, {1, 50, KEY_ESC, 50}, {4, 50, KEY_SPACE, 908 / 4 + 1}};
     for (const auto& c : cases) {
-        testSeam.ticksPerPresent = c.ticksPerFrame;
-        EXPECT_EQ(c.frames, runScreen([&] { game->showIntro(); }, {}, 2000,
-                                      [&](int frame) { testSeam.keys[KEY_ESC] = frame == c.escapeAt; }));
+        testSeam.ticksPerPresent = c.ticksPerFrame, testSeam.keys[KEY_ESC] = false;
+        EXPECT_EQ(c.frames, runScreen([&] { game->showIntro(); }, {}, 2000, [&](int frame) {
+            testSeam.keys[KEY_ESC] = frame == c.escapeAt && !c.key;
+            if (frame == c.escapeAt && c.key)
+                testSeam.keyBuffer.push_back(keyCode(c.key, 27));
+        }));
     }
 }
 

@@ -1,5 +1,6 @@
 // The shell's pieces: the settings reader, the timer callback, the datafile
-// check and the seam record that the end-to-end tests read.
+// walk and check, and the seam record that the end-to-end tests read.
+#include "shell/datafile_walk.h"
 #include "shell/graphics.h"
 #include "shell/log.h"
 #include "shell/seam_log.h"
@@ -10,10 +11,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <regex>
 #include <sstream>
 #include <tuple>
+
+using namespace std::string_literals;
 
 namespace {
 
@@ -212,6 +216,82 @@ TEST(XPresent, PicturesInTheDisplaysFormat)
                 }
             destroy_bitmap(picture);
         }
+}
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes operator+(Bytes a, const std::string& b) { return a.insert(a.end(), b.begin(), b.end()), a; }
+std::string be(long long v, int bytes) // big-endian
+{
+    std::string s;
+    for (int i = bytes - 1; i >= 0; --i)
+        s += static_cast<char>(v >> 8 * i);
+    return s;
+}
+// A plain datafile of (type, data) objects, or nested objects for "FILE".
+std::string objects(const std::vector<std::pair<std::string, std::string>>& list)
+{
+    std::string s = be(long(list.size()), 4);
+    for (const auto& [type, data] : list)
+        s += type + be(long(data.size()), 4) + be(long(data.size()), 4) + data;
+    return s;
+}
+DatafileWalk walk(const Bytes& b) { return walkDatafile(b); }
+std::pair<int, int> verdict(const DatafileWalk& w) { return {w.verdict, w.object}; }
+
+// The generator's files walk whole; cut short at any length, or with any one
+// byte changed, they do not. Objects whose headers lie about their sizes
+// are found where they lie; Allegro's dat tool's files, packed per object
+// and packed whole, walk whole until cut.
+TEST(DatafileWalk, FilesCutShortOrAlteredAreFound)
+{
+    for (const char* name : {"sprites.dat", "explosion.dat", "misc.dat", "sfx.dat", "music.dat"}) {
+        std::ifstream in(std::string(TARNAVEL_DATA_DIR) + "/" + name, std::ios::binary);
+        const Bytes whole{std::istreambuf_iterator<char>(in), {}};
+        const int count = int(whole[11]);
+        EXPECT_EQ(verdict({DatafileWalk::Whole, 0}), verdict(walk(whole))) << name;
+        EXPECT_EQ(verdict({DatafileWalk::CutShort, count - 1}), verdict(walk(Bytes(whole.begin(), whole.end() - 200))));
+        for (size_t n = 0, last = 0; n < whole.size(); n += 1 + n / 4) {
+            const DatafileWalk w = walk(Bytes(whole.begin(), whole.begin() + long(n)));
+            EXPECT_TRUE(w.verdict == DatafileWalk::CutShort && size_t(w.object) >= last) << name << " cut at " << n;
+            last = size_t(w.object);
+            Bytes altered = whole;
+            altered[n] ^= 0x10;
+            // Bytes 16 to 19 name the checksum: altered, it goes unused, and the file is as written.
+            EXPECT_EQ(n < 16 || n > 19, walk(altered).verdict != DatafileWalk::Whole) << name << " altered at " << n;
+        }
+    }
+    const std::string bmp = be(24, 2) + be(2, 2) + be(1, 2) + std::string(6, 'p'), glyphs = be(8, 2) + be(2, 2) + "ab";
+    const std::string font = be(0, 2) + be(1, 2) + '\1' + be(32, 4) + be(33, 4) + glyphs + glyphs;
+    const Bytes plain = {'s', 'l', 'h', '.', 'A', 'L', 'L', '.'};
+    const std::pair<Bytes, std::pair<int, int>> cases[] = {
+        {plain + objects({{"BMP ", bmp}, {"SAMP", be(-8, 2) + be(22050, 2) + be(2, 4) + "abcd"}, {"FONT", font},
+                          {"FILE", objects({{"BMP ", bmp}, {"XYZW", "any"}})}, {"FONT", be(0, 2) + be(1, 2) + '\0' + be(32, 4) + be(32, 4) + "colour"}}),
+         {DatafileWalk::Whole, 0}},
+        {plain + objects({{"SAMP", be(16, 2) + be(22050, 2) + be(2, 4) + "abc"}}), {DatafileWalk::Damaged, 0}},
+        {plain + objects({{"XYZW", ""}, {"BMP ", bmp + "p"}}), {DatafileWalk::Damaged, 1}},
+        {plain + objects({{"BMP ", be(12, 2) + bmp.substr(2)}}), {DatafileWalk::Damaged, 0}},
+        {plain + objects({{"FONT", font.substr(0, font.size() - 1)}}), {DatafileWalk::Damaged, 0}},
+        {plain + objects({{"FONT", font + "x"}}), {DatafileWalk::Damaged, 0}},
+        {plain + objects({{"FILE", objects({{"BMP ", bmp.substr(1)}})}}), {DatafileWalk::Damaged, 0}},
+        {plain + objects({{"BMP ", bmp}}) + "x", {DatafileWalk::Damaged, 1}},
+        {plain + be(2, 4) + objects({{"BMP ", bmp}}).substr(4), {DatafileWalk::CutShort, 1}},
+        {plain + be(1, 4) + "prop" + be(1, 4) + be(99, 4), {DatafileWalk::CutShort, 0}},
+        {Bytes{'s', 'l', 'h', '.', 'A', 'L', 'L', ','} + be(0, 4), {DatafileWalk::NotADatafile, 0}},
+        {Bytes{'P', 'K', 3, 4, 0}, {DatafileWalk::NotADatafile, 0}},
+        {Bytes{} + "\x73\x6c\x68\x2e\x41\x4c\x4c\x2e\x00\x00\x00\x02\x70\x72\x6f\x70\x4e\x41\x4d\x45\x00\x00\x00\x05\x41\x5f\x42"
+                   "\x4d\x50\x42\x4d\x50\x20\x00\x00\x00\x0f\xff\xff\xff\xd6\xff\x00\x18\x00\x04\x00\x03\xff\x00\x01\x00\xf4\xff"
+                   "\x06\x0c\x70\x72\x6f\x70\x4e\x41\x4d\x45\x00\x00\x00\x05\x42\x5f\x42\x4d\x50\x42\x4d\x50\x20\x00\x00\x00\x0f"
+                   "\xff\xff\xff\xdc\xff\x00\x18\x00\x05\x00\x02\x00\x00\x01\xff\xf4\xff\x00\x06"s, {DatafileWalk::Whole, 0}},
+        {Bytes{} + "\x73\x6c\x68\x21\xef\x41\x4c\x4c\x2e\xeb\xf0\x02\x70\x72\xbf\x6f\x70\x4e\x41\x4d\x45\xeb\xf0\x05\x5f\x41\x5f"
+                   "\x42\x4d\x50\x04\x00\x20\xeb\xf0\xfd\x2a\x0b\x02\x18\x00\x04\x00\x03\xff\xa3\x00\x00\x19\x0f\x2b\x0c\xf6\xf9"
+                   "\x42\x03\x08\x24\x3e\x52\x02\x18\x00\x05\x00\x02\x29\x0f\x6c\x09"s, {DatafileWalk::Whole, 0}},
+    };
+    for (const auto& [bytes, want] : cases) {
+        EXPECT_EQ(want, verdict(walk(bytes))) << std::string(bytes.begin(), bytes.end());
+        for (size_t n = 0; want.first == DatafileWalk::Whole && n < bytes.size(); ++n)
+            EXPECT_EQ(DatafileWalk::CutShort, walk(Bytes(bytes.begin(), bytes.begin() + long(n))).verdict) << n;
+    }
 }
 
 // Input taken and pictures shown, in order, each new one (a pointer that
