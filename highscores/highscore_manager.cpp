@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -189,8 +190,10 @@ std::string replaceWithComplement(const std::string& fileName, bool keep, std::s
     if (fd < 0)
         return sibling + ": " + strerror(errno);
 
+    // The table keeps its permissions; not those of a file kept aside, which
+    // may be why it could not be read.
     struct stat old;
-    if (::stat(fileName.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+    if (!keep && ::stat(fileName.c_str(), &old) == 0 && S_ISREG(old.st_mode))
         ::fchmod(fd, old.st_mode & 07777);
 
     std::string error;
@@ -288,6 +291,12 @@ HighscoreEntry HighscoreManager::GetEntry(int index)
 bool HighscoreManager::PrintToFile(std::string fileName)
 {
     notes.clear();
+    // A table kept elsewhere through a link stays there: the rename below
+    // would put a plain file in the link's place.
+    struct stat link;
+    char target[PATH_MAX];
+    if (::lstat(fileName.c_str(), &link) == 0 && S_ISLNK(link.st_mode) && ::realpath(fileName.c_str(), target))
+        fileName = target;
     std::ofstream text(tempOutName, std::ios::out | std::ios::trunc);
     const bool made = text.is_open(); // what stands there otherwise is not ours to remove
     if (made) {

@@ -149,6 +149,7 @@ TEST_F(Highscores, ASaveKeepsWhatIsNoTable)
         {"a table", encoded({{"A", 5}}), {"t"}, ""},
         {"no table", "hello", {"t", "t.kept-1"}, noTable + "t.kept-1."},
         {"no table, one kept before", "hello", {"t", "t.kept-1", "t.kept-2"}, noTable + "t.kept-2."},
+        {"no table that no one may read", "\x01", {"t", "t.kept-1"}, noTable + "t.kept-1."},
         {"a directory", "", {"t", "t.kept-1"}, "t could not be read: kept as t.kept-1."},
     };
     HighscoreManager table(5, false);
@@ -157,6 +158,8 @@ TEST_F(Highscores, ASaveKeepsWhatIsNoTable)
         for (const std::string& name : listing())
             fs::remove_all(name);
         c.stored.empty() ? (void)fs::create_directory("t") : (void)(std::ofstream("t") << c.stored);
+        if (c.stored == "\x01")
+            fs::permissions("t", fs::perms::none);
         if (c.after.size() == 3)
             std::ofstream("t.kept-1") << "older";
         EXPECT_TRUE(table.PrintToFile("t")) << c.what;
@@ -165,7 +168,17 @@ TEST_F(Highscores, ASaveKeepsWhatIsNoTable)
         EXPECT_EQ(c.note, table.notes.empty() ? "" : table.notes.at(0)) << c.what;
         const bool keptFile = c.after.size() > 1 && !c.stored.empty();
         EXPECT_EQ(keptFile ? c.stored : "", keptFile ? readBytes(c.after.rbegin()->c_str()) : "") << c.what;
+        const fs::perms owner = fs::perms::owner_read | fs::perms::owner_write;
+        EXPECT_EQ(owner, fs::status("t").permissions() & owner) << c.what;
     }
+    // A table behind a link is saved where the link points.
+    for (const std::string& name : listing())
+        fs::remove_all(name);
+    std::ofstream("elsewhere") << encoded({{"A", 5}});
+    fs::create_symlink("elsewhere", "t");
+    EXPECT_TRUE(table.PrintToFile("t"));
+    EXPECT_TRUE(fs::is_symlink("t"));
+    EXPECT_EQ(encoded(rowsOf(table)), readBytes("elsewhere"));
 }
 
 // A save that cannot complete, or is killed before its rename, leaves the
