@@ -115,7 +115,7 @@ void MainGameClass::nextWave()
 }
 
 // Counts the bonus left into the score, 4 points per logic step, then waits
-// up to 4 seconds for a key or the left button. Ends at once when the game
+// up to 0.4 seconds for a key or the left button. Ends at once when the game
 // is asked to quit.
 void MainGameClass::waveCompletedScreen()
 {
@@ -161,6 +161,9 @@ void MainGameClass::waveCompletedScreen()
                 seam.rest(1);
         waitForTick();
     }
+    // Closed during the count: the bonus was won all the same.
+    if (remaining > 0)
+        player->addScore(remaining, -1, -1);
 
     seam.clearKeys();
     const int presses = seam.leftPresses();

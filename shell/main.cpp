@@ -93,11 +93,8 @@ int main()
     auto done = [](const char* next) { logText(std::string("Done!\n") + next); };
 
     Settings settings;
-    {
-        std::ifstream file("settings.ini");
-        for (const std::string& note : readSettings(file, settings))
-            logLine(note);
-    }
+    for (const std::string& note : readSettingsFile("settings.ini", settings))
+        logLine(note);
     soundOn = settings.sound;
     soundVolume = settings.soundVolume;
     musicOn = settings.music && settings.musicVolume > 0;

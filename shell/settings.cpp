@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -87,6 +88,43 @@ const SettingKey* findKey(const std::string& name)
 
 } // namespace
 
+namespace {
+
+// Where each word of a line stands (start, length), as both the reader and
+// the writer see them: words are parted by blanks, tabs, '=' and carriage
+// returns, and a word starting with '#' or ';' begins a comment that runs
+// to the line's end.
+std::vector<std::pair<size_t, size_t>> wordsOf(const std::string& line)
+{
+    const auto isGap = [](char c) { return c == ' ' || c == '\t' || c == '=' || c == '\r' || c == '\v' || c == '\f'; };
+    std::vector<std::pair<size_t, size_t>> words;
+    for (size_t i = 0; i < line.size();) {
+        if (isGap(line[i])) {
+            ++i;
+            continue;
+        }
+        if (line[i] == '#' || line[i] == ';')
+            break;
+        const size_t start = i;
+        while (i < line.size() && !isGap(line[i]))
+            ++i;
+        words.emplace_back(start, i - start);
+    }
+    return words;
+}
+
+// A word of the file as the log shows it: printable, and short.
+std::string quoted(const std::string& word)
+{
+    std::string shown = word.substr(0, 32);
+    for (char& c : shown)
+        if (c < 32 || c > 126)
+            c = '?';
+    return shown + (word.size() > shown.size() ? "..." : "");
+}
+
+} // namespace
+
 std::vector<std::string> readSettings(std::istream& in, Settings& settings)
 {
     std::vector<std::string> notes;
@@ -94,25 +132,61 @@ std::vector<std::string> readSettings(std::istream& in, Settings& settings)
     for (int number = 1; std::getline(in, line); ++number) {
         if (number == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0)
             line.erase(0, 3);
-        for (char& c : line)
-            if (c == '=' || c == '\r')
-                c = ' ';
-        std::istringstream words(line);
-        std::string name, value;
-        if (!(words >> name) || name[0] == '#' || name[0] == ';')
-            continue;
         const std::string where = "settings.ini line " + std::to_string(number) + ": ";
-        do {
-            const bool hasValue = static_cast<bool>(words >> value);
+        const auto words = wordsOf(line);
+        for (size_t w = 0; w < words.size(); w += 2) {
+            const std::string name = line.substr(words[w].first, words[w].second);
+            const bool hasValue = w + 1 < words.size();
+            const std::string value = hasValue ? line.substr(words[w + 1].first, words[w + 1].second) : "";
             const SettingKey* key = findKey(name);
             if (!key)
-                notes.push_back(where + "unknown key '" + name + "' ignored.");
+                notes.push_back(where + "unknown key '" + quoted(name) + "' ignored.");
             else if (!hasValue)
                 notes.push_back(where + name + " has no value; ignored.");
             else if (!store(*key, value, settings))
-                notes.push_back(where + name + " " + value + " ignored: the value must be " + key->expected + ".");
-        } while (words >> name);
+                notes.push_back(where + name + " " + quoted(value) + " ignored: the value must be " + key->expected
+                                + ".");
+        }
     }
+    return notes;
+}
+
+std::vector<std::string> readSettingsFile(const char* path, Settings& settings)
+{
+    const auto unreadable = [path](int error) {
+        return std::vector<std::string>{std::string(path) + " cannot be read (" + strerror(error)
+                                        + "): the settings keep their defaults."};
+    };
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT ? std::vector<std::string>{} : unreadable(errno);
+    std::string text(settingsFileLimit + 1, '\0');
+    size_t size = 0;
+    while (size < text.size()) {
+        const ssize_t n = ::read(fd, &text[size], text.size() - size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int error = errno;
+            ::close(fd);
+            return unreadable(error);
+        }
+        if (n == 0)
+            break;
+        size += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    text.resize(size);
+    std::vector<std::string> tooLong;
+    if (size > settingsFileLimit) {
+        const size_t lastLine = text.rfind('\n', settingsFileLimit);
+        text.resize(lastLine == std::string::npos ? 0 : lastLine);
+        tooLong.push_back(std::string(path) + " is longer than " + std::to_string(settingsFileLimit / 1024)
+                          + " KB: the rest is ignored.");
+    }
+    std::istringstream in(text);
+    std::vector<std::string> notes = readSettings(in, settings);
+    notes.insert(notes.end(), tooLong.begin(), tooLong.end());
     return notes;
 }
 
@@ -139,19 +213,8 @@ std::string valueText(const SettingKey& key, const Settings& settings)
 // met; words are found as the reader finds them.
 std::string rewriteLine(const std::string& line, const Settings& settings, std::vector<bool>& seen)
 {
-    const auto isGap = [](char c) { return c == ' ' || c == '\t' || c == '=' || c == '\r' || c == '\v' || c == '\f'; };
-    std::vector<std::pair<size_t, size_t>> words; // start, length
-    for (size_t i = 0; i < line.size();) {
-        if (isGap(line[i])) {
-            ++i;
-            continue;
-        }
-        const size_t start = i;
-        while (i < line.size() && !isGap(line[i]))
-            ++i;
-        words.emplace_back(start, i - start);
-    }
-    if (words.empty() || line[words[0].first] == '#' || line[words[0].first] == ';')
+    const auto words = wordsOf(line);
+    if (words.empty())
         return line;
     std::string result = line;
     // Pairs as the reader takes them, from the last back, so that earlier
@@ -206,7 +269,7 @@ bool saveSettings(const std::string& path, const Settings& settings)
         return false;
     struct stat old;
     if (::stat(path.c_str(), &old) == 0)
-        ::fchmod(fd, old.st_mode & 07777);
+        ::fchmod(fd, (old.st_mode & 07777) | S_IRUSR | S_IWUSR); // it must read back next time
     bool ok = true;
     for (size_t done = 0; ok && done < text.size();) {
         const ssize_t n = ::write(fd, text.data() + done, text.size() - done);

@@ -31,14 +31,20 @@ struct SettingKey {
 // Every key, in the order the sample file lists them.
 const std::vector<SettingKey>& settingKeys();
 
-// Reads every line of `in`. Blank lines, lines starting with '#' or ';', a
-// byte-order mark and carriage returns are skipped; "Key value" and
-// "Key=value" both read, and an older file's several pairs on one line too.
-// A key the game does not know, a value that does not parse or is out of
-// range, or a key without a value leaves its setting as it was and the
-// reading goes on. Answers one line for Log.txt per pair left out, saying
-// which line and key and why.
+// Reads every line of `in`. Blank lines, comments (from a word starting with
+// '#' or ';' to the line's end), a byte-order mark and carriage returns are
+// skipped; "Key value" and "Key=value" both read, and an older file's
+// several pairs on one line too. A key the game does not know, a value that
+// does not parse or is out of range, or a key without a value leaves its
+// setting as it was and the reading goes on. Answers one line for Log.txt
+// per pair left out, saying which line and key and why.
 std::vector<std::string> readSettings(std::istream& in, Settings& settings);
+
+// The first settingsFileLimit bytes of the file at path, read as above; a
+// missing file leaves the defaults without a word, one that cannot be read
+// or is longer says so.
+constexpr size_t settingsFileLimit = 64 * 1024;
+std::vector<std::string> readSettingsFile(const char* path, Settings& settings);
 
 // The text of a settings file holding `settings`, made from the file's
 // present text: every line keeps its place, a known key's value is replaced

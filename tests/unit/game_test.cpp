@@ -126,6 +126,16 @@ TEST_F(Game, AGameClosedInPlayKeepsAScoreThatMakesTheTable)
     }
 }
 
+// Closed while the time bonus is counted into the score: all of it was won.
+TEST_F(Game, AWaveClosedDuringTheCountKeepsItsWholeBonus)
+{
+    quietGame(), ship->score = 10, bonusScore = 1000;
+    onEachFrame(100, [](int frame) { quitRequested = frame == 3; });
+    game->nextWave();
+    quitRequested = false;
+    EXPECT_EQ(1010, ship->score);
+}
+
 // A fired weapon acts on every enemy, an exploding one too, in each step
 // until the next frame, which shows its flash once.
 TEST_F(Game, SpecialWeaponsSlowPushBackOrDamageUntilTheNextFrame)

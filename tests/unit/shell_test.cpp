@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -39,6 +40,7 @@ TEST(Settings, FileTexts)
         {"Scale 100\nMouseSensitivity 100\nColor 15", {true, false, 15, true, 100.0f, 100}, 0},
         {"Color 16 Color 24 Sound 0 Music 0\nColor 32\nColor 13", {false, false, 32, false, 1.0f, 1}, 1},
         {"sound 0 windowed 1 Sound 0", {false, false, 0, true, 1.0f, 1}, 2},
+        {"Sound 0 # effects off\nScale 2 ;big\nWindowed #1", {false, false, 0, true, 1.0f, 2}, 1},
         {"MusicVolume 0\nSoundVolume 35\nMusicVolume 101\nSoundVolume -1\nSoundVolume 7.5",
          {true, false, 0, true, 1.0f, 1, 0, 35}, 3},
     };
@@ -62,14 +64,39 @@ TEST(Settings, FileTexts)
 TEST(Settings, TheShippedFile)
 {
     std::ifstream in(TARNAVEL_SOURCE_DIR "/data/settings.ini");
-    ASSERT_TRUE(in.is_open());
     std::stringstream text;
     text << in.rdbuf();
     Settings s;
-    EXPECT_EQ(std::vector<std::string>{}, readSettings(text, s));
+    EXPECT_EQ(std::vector<std::string>{}, readSettingsFile(TARNAVEL_SOURCE_DIR "/data/settings.ini", s));
     for (const SettingKey& key : settingKeys())
         EXPECT_NE(std::string::npos, ("\n" + text.str()).find(std::string("\n") + key.name + " ")) << key.name;
     EXPECT_EQ(std::make_pair(true, 0), std::make_pair(s.windowed, s.scale));
+}
+
+// A file that cannot be read, or one too long, says so in the log; only
+// its first part is read.
+TEST(Settings, TheFileAsFound)
+{
+    const std::string path = ::testing::TempDir() + "settings_found.ini";
+    const std::string tooLong = std::string(settingsFileLimit - 20, '#') + "\nScale 2\nSound 0 " + std::string(40, 'x');
+    const struct { const char* what; std::string text; std::vector<std::string> notes; int scale; } cases[] = {
+        {"missing", "", {}, 1},
+        {"a directory", "", {path + " cannot be read (Is a directory): the settings keep their defaults."}, 1},
+        {"too long", tooLong, {path + " is longer than 64 KB: the rest is ignored."}, 2},
+        {"a binary value", "Sound \x01\x02xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx",
+         {"settings.ini line 1: Sound ??xxxxxxxxxxxxxxxxxxxxxxxxxxxxxx... ignored: the value must be 0 or 1."}, 1},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(path);
+        if (c.notes.size() == 1 && c.text.empty())
+            std::filesystem::create_directory(path);
+        else if (!c.text.empty())
+            std::ofstream(path) << c.text;
+        Settings s;
+        EXPECT_EQ(c.notes, readSettingsFile(path.c_str(), s)) << c.what;
+        EXPECT_EQ(std::make_pair(c.scale, true), std::make_pair(s.scale, s.sound)) << c.what;
+    }
+    std::filesystem::remove_all(path);
 }
 
 // Written back, a file reads as the settings it was written from, keeps
