@@ -53,8 +53,9 @@ Settings, key and value pairs read at start-up (key, default, meaning):
   MusicVolume 70    the music's volume, 0 to 100 (0 plays none); 70 keeps it
                     under the effects
   MouseSensitivity 1.0
-                    steering: 100 units of mouse motion add 1 pixel per
-                    step to the ship's speed
+                    steering, -100 to 100: 100 units of mouse motion add
+                    1 pixel per step to the ship's speed; below 0 it
+                    steers the other way
   Scale 1           the whole factor the 640 x 480 picture is enlarged by;
                     0 (as the copied file asks): the largest that fits, a
                     window in 9/10 of the desktop's width and height (2 on
@@ -80,8 +81,10 @@ if [ -z "$userdir" ]; then
     exit 1
 fi
 mkdir -p "$userdir"
+# A link already right is left alone, so a directory the player made
+# read-only still starts; a link that cannot be made is the game's to report.
 for f in sprites.dat explosion.dat misc.dat sfx.dat music.dat; do
-    ln -sfn "$datadir/$f" "$userdir/$f"
+    [ "$(readlink "$userdir/$f")" = "$datadir/$f" ] || ln -sfn "$datadir/$f" "$userdir/$f" || true
 done
 if [ ! -e "$userdir/settings.ini" ]; then
     cp "$datadir/settings.ini" "$userdir/settings.ini"
