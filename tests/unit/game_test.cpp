@@ -273,10 +273,11 @@ TEST_F(Game, ConstructionPlacesTheFixedObjectsAndButtonsAndReadsTheSavedTable)
     std::vector<int> built;
     for (const Object* o : game->fixedObjects)
         built.insert(built.end(), {o->type, o->x, o->y});
-    for (const GuiButton* b : {game->playButton, game->instructionsButton, game->creditsButton, game->exitButton})
+    for (const GuiButton* b : {game->optionsButton, game->playButton, game->instructionsButton, game->creditsButton,
+                               game->exitButton})
         built.insert(built.end(), {b->x + b->width, b->y});
     EXPECT_EQ((std::vector<int>{3, 250, 440, 3, 0, 203, 3, 582, 203, 4, 299, 470, 6, -200, -200,
-                                640, 280, 640, 330, 640, 380, 640, 430}), built);
+                                640, 230, 640, 280, 640, 330, 640, 380, 640, 430}), built);
 
     game->highscores->AddEntry("Pilot", 4321), rebuildGame(); // saved by the destructor, read by the constructor
     const HighscoreEntry best = game->highscores->GetEntry(0);
