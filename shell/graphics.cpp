@@ -102,7 +102,6 @@ bool changeGraphicsMode(bool windowed, int scale)
     // Every loaded picture is at the depth in force: the new mode keeps it.
     const int depth = get_color_depth();
     releaseRawMouse();
-    const bool focused = windowFocused();
     const bool changed = setScaledMode(windowed, depth, factor);
     if (!changed) {
         logLine(std::string("Unable to set the ") + (windowed ? "window" : "full screen") + " at Scale "
@@ -111,8 +110,7 @@ bool changeGraphicsMode(bool windowed, int scale)
             setGraphicsMode(wasWindowed, depth, 1);
     }
     followViewport();
-    if (focused)
-        focusWindow();
+    focusWindow();
     return changed;
 }
 

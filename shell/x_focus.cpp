@@ -13,19 +13,9 @@ bool viewable(Window window)
     return XGetWindowAttributes(_xwin.display, window, &attributes) != 0 && attributes.map_state == IsViewable;
 }
 
-} // namespace
+int ignoreError(Display*, XErrorEvent*) { return 0; }
 
-bool windowFocused()
-{
-    if (!_xwin.display)
-        return false;
-    XLOCK();
-    Window focus = None;
-    int revert;
-    XGetInputFocus(_xwin.display, &focus, &revert);
-    XUNLOCK();
-    return focus != None && (focus == _xwin.window || focus == _xwin.wm_window || focus == _xwin.fs_window);
-}
+} // namespace
 
 void focusWindow()
 {
@@ -33,12 +23,14 @@ void focusWindow()
         return;
     for (int tries = 0; tries < 100; ++tries) {
         XLOCK();
-        // Focus on a window that is not viewable is an error of the
-        // protocol, which would end the process.
         const bool ready = viewable(_xwin.window);
         if (ready) {
+            // Xlib's own handler ends the process on an error, and the window
+            // may be unmapped again before the request arrives (BadMatch).
+            XErrorHandler kept = XSetErrorHandler(ignoreError);
             XSetInputFocus(_xwin.display, _xwin.window, RevertToParent, CurrentTime);
-            XFlush(_xwin.display);
+            XSync(_xwin.display, False);
+            XSetErrorHandler(kept);
         }
         XUNLOCK();
         if (ready)

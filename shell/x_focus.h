@@ -3,10 +3,8 @@
 // window manager to give it back, the keys no longer reach the game.
 #pragma once
 
-// One of Allegro's windows holds the keyboard focus (false without an X
-// display).
-bool windowFocused();
-
 // Gives the focus to the window the game draws in once it can take it
-// (is viewable again), waiting up to a second for it to be mapped.
+// (is viewable again), waiting up to a second for it to be mapped. Called
+// after a mode the player asked for in that window; nothing without an X
+// display.
 void focusWindow();
