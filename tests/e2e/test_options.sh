@@ -34,6 +34,9 @@ tv_key Right
 tv_until 30 "Sound 0 saved" grep -qx 'Sound 0' "$TV_RUN/settings.ini"
 
 tv_note "five rows down, Right raises the scale: the window doubles at once"
+# The pointer off the window, even doubled: the keys then reach the game
+# only while its window holds the focus.
+xdotool mousemove 1900 1190 || tv_fail "mousemove"
 for _ in 1 2 3 4 5; do tv_key Down; done
 tv_key Right
 tv_until 30 "the window doubled" eval '[ "$(window_size)" = 1280x960 ]'

@@ -254,6 +254,7 @@ TEST(Options, EachRowsSteps)
         readSettings(in, s);
         const Settings next = stepOption(s, c.row, c.step, 3);
         EXPECT_EQ(c.shows, optionText(next, c.row, 3)) << c.setting << " " << c.step;
+        EXPECT_LE(next.scale, 3) << c.setting;
         for (int row = 0; row < OPTION_BACK; ++row)
             EXPECT_TRUE(row == c.row || optionText(next, row, 3) == optionText(s, row, 3)) << c.setting;
     }
@@ -274,7 +275,7 @@ TEST_F(Screens, OptionsApplyAndSaveEachChangeAtOnce)
         const char* start; std::vector<int> keys; MouseAt mouseStart; std::vector<MouseAt> mouse; bool modeWorks;
         int frames; const char* rows; std::vector<std::pair<bool, int>> modes; bool said; int clicks;
     } cases[] = {
-        {"", {Rt, E}, {}, {}, true, 2, "Off 100 On 70 Full screen 1 1 ", {}, false, 0},
+        {"", {KEY_ENTER, Rt, E}, {}, {}, true, 3, "Off 100 On 70 Full screen 1 1 ", {}, false, 0},
         {"", {U, KEY_ENTER}, {}, {}, true, 2, "On 100 On 70 Full screen 1 1 ", {}, false, 1},
         {"", {D, Rt, Lt, Lt, E}, {}, {}, true, 5, "On 80 On 70 Full screen 1 1 ", {}, false, 3},
         {"", {D, D, D, D, Rt, E}, {}, {}, true, 6, "On 100 On 70 Window 1 1 ", {{true, 1}}, false, 1},
