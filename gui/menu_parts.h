@@ -46,10 +46,12 @@ enum OptionRow {
 };
 
 // The settings after Left (step -1) or Right (+1) on a row of the Options
-// page: on and off rows toggle; volumes move by 10 on the tens within 0..100;
-// Scale moves through Auto (0), 1 ... `fitting` (the largest factor that
-// fits); the mouse sensitivity through 0.25 ... 5 by steps a player feels,
-// keeping its sign. A value at the end of its range stays.
+// page. Each row's values stand in a line, and a step moves along it without
+// wrapping round, so that a key held down never flips a setting back and
+// forth: Off, On; Window, Full screen; volumes by 10 on the tens from 0 to
+// 100; Scale Auto (0), 1 ... `fitting` (the largest factor that fits); the
+// mouse sensitivity 0.25 ... 5 by steps a player feels, keeping its sign. A
+// value at the end of its line stays.
 Settings stepOption(const Settings& settings, int row, int step, int fitting);
 
 // What a row shows for its setting; Scale no more than `fitting`.

@@ -141,19 +141,19 @@ Settings stepOption(const Settings& settings, int row, int step, int fitting)
     Settings s = settings;
     switch (row) {
     case OPTION_SOUND:
-        s.sound = !s.sound;
+        s.sound = step > 0;
         break;
     case OPTION_SOUND_VOLUME:
         s.soundVolume = stepVolume(s.soundVolume, step);
         break;
     case OPTION_MUSIC:
-        s.music = !s.music;
+        s.music = step > 0;
         break;
     case OPTION_MUSIC_VOLUME:
         s.musicVolume = stepVolume(s.musicVolume, step);
         break;
     case OPTION_WINDOW:
-        s.windowed = !s.windowed;
+        s.windowed = step < 0;
         break;
     case OPTION_SCALE: {
         // Auto, then 1 up to the largest factor that fits.

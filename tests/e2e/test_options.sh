@@ -24,13 +24,13 @@ tv_wait_window
 tv_skip_intro
 tv_assert_eq 640x480 "$(window_size)" "the window at Scale 1"
 
-tv_note "Down and Enter open the page; Right turns the sound off"
+tv_note "Down and Enter open the page; Left turns the sound off"
 # Where the page's rows stand, left of the buttons.
 tv_sum 150 200 300 200 menu
 tv_key Down
 tv_key Return
 tv_wait_sum 150 200 300 200 ! "$menu"
-tv_key Right
+tv_key Left
 tv_until 30 "Sound 0 saved" grep -qx 'Sound 0' "$TV_RUN/settings.ini"
 
 tv_note "five rows down, Right raises the scale: the window doubles at once"

@@ -234,12 +234,13 @@ TEST_F(Screens, IntroRuns908StepsUnlessEscapeIsPressed)
 TEST(Options, EachRowsSteps)
 {
     const struct { int row; const char* setting; int step; const char* shows; } cases[] = {
-        {OPTION_SOUND, "Sound 1", 1, "Off"}, {OPTION_SOUND, "Sound 0", -1, "On"},
+        {OPTION_SOUND, "Sound 1", -1, "Off"}, {OPTION_SOUND, "Sound 1", 1, "On"}, {OPTION_SOUND, "Sound 0", 1, "On"},
         {OPTION_SOUND_VOLUME, "SoundVolume 100", 1, "100"}, {OPTION_SOUND_VOLUME, "SoundVolume 100", -1, "90"},
         {OPTION_SOUND_VOLUME, "SoundVolume 35", 1, "40"}, {OPTION_SOUND_VOLUME, "SoundVolume 35", -1, "30"},
         {OPTION_SOUND_VOLUME, "SoundVolume 5", -1, "0"}, {OPTION_SOUND_VOLUME, "SoundVolume 0", -1, "0"},
-        {OPTION_MUSIC, "Music 1", 1, "Off"}, {OPTION_MUSIC_VOLUME, "MusicVolume 70", 1, "80"},
-        {OPTION_WINDOW, "Windowed 0", 1, "Window"}, {OPTION_WINDOW, "Windowed 1", -1, "Full screen"},
+        {OPTION_MUSIC, "Music 1", -1, "Off"}, {OPTION_MUSIC_VOLUME, "MusicVolume 70", 1, "80"},
+        {OPTION_WINDOW, "Windowed 0", -1, "Window"}, {OPTION_WINDOW, "Windowed 1", 1, "Full screen"},
+        {OPTION_WINDOW, "Windowed 1", -1, "Window"},
         {OPTION_SCALE, "Scale 1", -1, "Auto (3)"}, {OPTION_SCALE, "Scale 0", 1, "1"},
         {OPTION_SCALE, "Scale 0", -1, "Auto (3)"}, {OPTION_SCALE, "Scale 3", 1, "3"}, {OPTION_SCALE, "Scale 5", -1, "2"},
         {OPTION_MOUSE, "MouseSensitivity 1", 1, "1.25"}, {OPTION_MOUSE, "MouseSensitivity 1", -1, "0.75"},
@@ -275,16 +276,16 @@ TEST_F(Screens, OptionsApplyAndSaveEachChangeAtOnce)
         const char* start; std::vector<int> keys; MouseAt mouseStart; std::vector<MouseAt> mouse; bool modeWorks;
         int frames; const char* rows; std::vector<std::pair<bool, int>> modes; bool said; int clicks;
     } cases[] = {
-        {"", {KEY_ENTER, Rt, E}, {}, {}, true, 3, "Off 100 On 70 Full screen 1 1 ", {}, false, 0},
+        {"", {KEY_ENTER, Rt, Lt, E}, {}, {}, true, 4, "Off 100 On 70 Full screen 1 1 ", {}, false, 0},
         {"", {U, KEY_ENTER}, {}, {}, true, 2, "On 100 On 70 Full screen 1 1 ", {}, false, 1},
         {"", {D, Rt, Lt, Lt, E}, {}, {}, true, 5, "On 80 On 70 Full screen 1 1 ", {}, false, 3},
-        {"", {D, D, D, D, Rt, E}, {}, {}, true, 6, "On 100 On 70 Window 1 1 ", {{true, 1}}, false, 1},
-        {"", {D, D, D, D, Rt, E}, {}, {}, false, 6, "On 100 On 70 Full screen 1 1 ", {{true, 1}}, true, 1},
+        {"", {D, D, D, D, Lt, E}, {}, {}, true, 6, "On 100 On 70 Window 1 1 ", {{true, 1}}, false, 1},
+        {"", {D, D, D, D, Lt, E}, {}, {}, false, 6, "On 100 On 70 Full screen 1 1 ", {{true, 1}}, true, 1},
         {"Windowed 1", {U, U, U, Lt, E}, {}, {}, true, 5, "On 100 On 70 Window Auto (1) 1 ", {{true, 0}}, false, 1},
         {"", {0, 0, 0, 0, 0, 0, 0, 0, Lt, E}, {}, {arrow(6, 1, 2, L), arrow(6, 1, 4, 0), arrow(1, -1, 5, tap)},
          true, 10, "On 80 On 70 Full screen 1 1.25 ", {}, false, 3},
         {"", {}, {}, click(game->exitButton, 3), true, 5, "On 100 On 70 Full screen 1 1 ", {}, false, 1},
-        {"", {0, 0, 0, 0, 0, 0, 0, 0, E}, arrow(0, 1, 0, L), {arrow(0, 1, 3, 0), arrow(0, 1, 6, tap)}, true, 9,
+        {"", {0, 0, 0, 0, 0, 0, 0, 0, E}, arrow(0, -1, 0, L), {arrow(0, -1, 3, 0), arrow(0, -1, 6, tap)}, true, 9,
          "Off 100 On 70 Full screen 1 1 ", {}, false, 0},
         {"Music 0", {D, D, Rt, E}, {}, {}, true, 4, "On 100 On 70 Full screen 1 1 ", {}, true, 1},
     };
