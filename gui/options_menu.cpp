@@ -68,7 +68,6 @@ BITMAP* arrowImage(int direction, int color)
 std::string applyMusic(MainGameClass& game, const Settings& s, bool& refused)
 {
     refused = false;
-    musicVolume = s.musicVolume;
     if (!s.music || s.musicVolume == 0) {
         stopMusic();
         musicOn = false;
@@ -85,9 +84,9 @@ std::string applyMusic(MainGameClass& game, const Settings& s, bool& refused)
         return "music.dat cannot be read: see Log.txt.";
     }
     if (musicOn) {
-        setMusicVolume(musicVolume);
+        setMusicVolume(s.musicVolume);
     } else {
-        startMusic(game.musicData, musicVolume);
+        startMusic(game.musicData, s.musicVolume);
         playMusic(MUSIC_THEME);
         musicOn = true;
     }
@@ -123,6 +122,7 @@ std::string changeOption(MainGameClass& game, int row, int step)
     game.settings = next;
     soundOn = next.sound;
     soundVolume = next.soundVolume;
+    musicVolume = next.musicVolume;
     mouseSens = next.mouseSensitivity;
     // The effects' level, heard as it is set.
     if ((row == OPTION_SOUND || row == OPTION_SOUND_VOLUME) && soundOn)
