@@ -32,7 +32,8 @@ The game runs in its own directory, made on the first start:
   ${userdir:-\$XDG_DATA_HOME/tarnavel or ~/.local/share/tarnavel}
 Its files there:
   settings.ini      the settings below; copied once from
-                    $datadir/settings.ini
+                    $datadir/settings.ini, then written
+                    by the game's Options page
   highscores.tav    the five best results, written when a name is entered
                     and when the game is left; a file there that was no
                     table is first kept as highscores.tav.kept-N
@@ -62,7 +63,8 @@ Settings, key and value pairs read at start-up (key, default, meaning):
                     1920 x 1200), full screen in all of it; a larger factor
                     gives that one
 One key and its value to a line. A line the game cannot take is left out
-and named in Log.txt; every other line is still read.
+and named in Log.txt; every other line is still read. The Options page in
+the menu changes all but Color while the game runs.
 
 Mouse motion steers, the left button fires, the right button picks a special
 weapon, Space fires it, Escape ends the game; closing the window leaves it.

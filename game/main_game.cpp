@@ -28,8 +28,9 @@ const char* const tableFile = "highscores.tav";
 MainGameClass::MainGameClass()
     : wave(0), enemySpawns(), exitOpen(false), spritesData(nullptr), explosionData(nullptr),
       miscData(nullptr), sfxData(nullptr), musicData(nullptr), player(nullptr), bonusActive(false),
-      bonusIndex(4), bonusLaunchTime(-1), buffer(nullptr), highscores(nullptr), playButton(nullptr),
-      instructionsButton(nullptr), creditsButton(nullptr), exitButton(nullptr)
+      bonusIndex(4), bonusLaunchTime(-1), buffer(nullptr), highscores(nullptr), optionsButton(nullptr),
+      playButton(nullptr), instructionsButton(nullptr), creditsButton(nullptr), exitButton(nullptr), settings(),
+      soundCard(false)
 {
     srand(time(0));
     spritesData = loadCheckedDatafile(spritesCatalogue);
@@ -76,6 +77,7 @@ MainGameClass::MainGameClass()
     FONT* font = fontAt(miscData, MISC_FONT_LARGE);
     const int color = makecol(200, 200, 200);
     const int x = w - normal->w;
+    optionsButton = new GuiButton(x, h - 250, normal, pressed, "Options", font, color);
     playButton = new GuiButton(x, h - 200, normal, pressed, "Play Game", font, color);
     instructionsButton = new GuiButton(x, h - 150, normal, pressed, "Instructions", font, color);
     creditsButton = new GuiButton(x, h - 100, normal, pressed, "Credits", font, color);
@@ -95,6 +97,7 @@ MainGameClass::~MainGameClass()
     deleteAll(hazards);
     deleteAll(powerUps);
     deleteAll(enemies);
+    delete optionsButton;
     delete playButton;
     delete instructionsButton;
     delete creditsButton;
@@ -119,26 +122,50 @@ void MainGameClass::saveTable()
         logLine(note);
 }
 
-DATAFILE* MainGameClass::loadCheckedDatafile(const CatalogueFile& file, std::string (*checkObjects)(const char*))
+namespace {
+
+// Loads a datafile that is whole and checks it against its catalogue entry;
+// answers the message that names the file and the object, or the empty
+// string with the file in `data`.
+std::string loadDatafile(const CatalogueFile& file, std::string (*checkObjects)(const char*), DATAFILE*& data)
 {
+    data = nullptr;
     // Allegro's loader trusts the file's every size: a file cut short or
     // altered would crash it. It sees only a file that is whole, and whose
     // objects the file's own check (if any) finds readable.
-    std::string damage = checkDatafileFile(file.fileName);
-    if (damage.empty() && checkObjects)
-        damage = checkObjects(file.fileName);
-    if (!damage.empty())
-        errorMessageAndExit("%s", damage.c_str());
-    DATAFILE* data = load_datafile(file.fileName);
+    std::string problem = checkDatafileFile(file.fileName);
+    if (problem.empty() && checkObjects)
+        problem = checkObjects(file.fileName);
+    if (!problem.empty())
+        return problem;
+    data = load_datafile(file.fileName);
     if (!data)
-        errorMessageAndExit("Unable to load file '%s'.\nMake sure it is in your game directory.",
-                            file.fileName);
+        return std::string("Unable to load file '") + file.fileName
+               + "'.\nMake sure it is in your game directory.";
     // A short or damaged file would crash the first screen that reads it:
     // refuse it here, naming the file and the object.
-    const std::string problem = checkDatafile(data, file);
+    problem = checkDatafile(data, file);
+    if (!problem.empty()) {
+        unload_datafile(data);
+        data = nullptr;
+    }
+    return problem;
+}
+
+} // namespace
+
+DATAFILE* MainGameClass::loadCheckedDatafile(const CatalogueFile& file, std::string (*checkObjects)(const char*))
+{
+    DATAFILE* data;
+    const std::string problem = loadDatafile(file, checkObjects, data);
     if (!problem.empty())
         errorMessageAndExit("%s", problem.c_str());
     return data;
+}
+
+std::string MainGameClass::loadMusic()
+{
+    return musicData ? std::string() : loadDatafile(musicCatalogue, checkMusicFile, musicData);
 }
 
 void MainGameClass::errorMessageAndExit(const char* format, ...)

@@ -2,6 +2,8 @@
 // buttons, and every screen as a member function.
 #pragma once
 
+#include "shell/settings.h"
+
 #include <string>
 #include <vector>
 
@@ -51,10 +53,15 @@ public:
     std::vector<Enemy*> enemies;
     BITMAP* buffer;
     HighscoreManager* highscores;
+    GuiButton* optionsButton;
     GuiButton* playButton;
     GuiButton* instructionsButton;
     GuiButton* creditsButton;
     GuiButton* exitButton;
+    // The settings in force, which the Options page changes and saves; the
+    // shell sets them and soundCard after construction.
+    Settings settings;
+    bool soundCard; // a sound card is there: music can play
 
     MainGameClass();
     ~MainGameClass();
@@ -71,6 +78,7 @@ public:
     void creditsMenu();
     void showInstructions();
     void showIntro();
+    void optionsMenu();
 
     // The pieces of playGame, called in its order; tests and the soak
     // driver call them directly.
@@ -82,6 +90,9 @@ public:
     void enterScore(const std::string& name);
     // Writes the table to its file; what the save had to report goes to the log.
     void saveTable();
+    // Loads music.dat into musicData unless it is there; answers the message
+    // that says why it cannot be, with musicData left null.
+    std::string loadMusic();
 
 private:
     // Loads a datafile that is whole, then checks it against its catalogue

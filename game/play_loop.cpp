@@ -186,10 +186,11 @@ void MainGameClass::drawFrame()
     player->specialFired = false;
 }
 
-// The game-over picture; a qualifying score takes a name of up to 9
-// characters: every key typed, in order, however fast, until Enter (once a
-// name has been typed) or Escape ends the entry. Otherwise any key ends it.
-// Asked to quit, the entry ends with what was typed.
+// The game-over picture and the final score; a qualifying score takes a name
+// of up to 9 characters: every key typed, in order, however fast, until Enter
+// (once a name has been typed) or Escape ends the entry. Otherwise any key or
+// a left click, however short, ends it. Asked to quit, the entry ends with
+// what was typed.
 void MainGameClass::gameOver()
 {
     const int w = screenWidth;
@@ -200,6 +201,9 @@ void MainGameClass::gameOver()
 
     seam.clearKeys();
     seam.clearScreen(makecol(0, 0, 0));
+    // Only a press made on this screen counts: the fire button may be held.
+    const int pressesAtStart = seam.leftPresses();
+    const std::string scoreLine = "Final score: " + std::to_string(player->score);
 
     std::string name;
     bool named = false;
@@ -211,6 +215,7 @@ void MainGameClass::gameOver()
     while (!ended && !quitRequested) {
         clear_to_color(buffer, makecol(0, 0, 0));
         draw_sprite(buffer, picture, w / 2 - picture->w / 2, h / 2 - picture->h);
+        textout_centre_ex(buffer, font, scoreLine.c_str(), w / 2, h / 2 + 15, makecol(255, 200, 70), -1);
         if (onList) {
             textout_centre_ex(buffer, font, "Enter your name: ", w / 2, h / 2 + picture->h - 5,
                               makecol(255, 255, 255), -1);
@@ -234,6 +239,7 @@ void MainGameClass::gameOver()
             named = named || !name.empty();
         }
         escapeFree = escapeFree || !seam.keyDown(KEY_ESC);
+        ended = ended || (!onList && seam.leftPresses() != pressesAtStart);
         if (!ended)
             waitForTick();
         speedCounter = 0;

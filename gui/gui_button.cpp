@@ -10,6 +10,7 @@ GuiButton::GuiButton(int x, int y, BITMAP* normalImage, BITMAP* pressedImage, st
     : GuiObject(x, y, normalImage->w, pressedImage->h),
       clicked(false),
       pressed(false),
+      highlighted(false),
       pressesSeen(0),
       caption(std::move(caption)),
       normalImage(normalImage),
@@ -47,7 +48,7 @@ void GuiButton::Update()
 void GuiButton::Draw(BITMAP* target)
 {
     text_mode(-1);
-    masked_blit(pressed ? pressedImage : normalImage, target, 0, 0, x, y, width, height);
+    masked_blit(pressed || highlighted ? pressedImage : normalImage, target, 0, 0, x, y, width, height);
     textout_centre(target, font, caption.c_str(), x + width / 2, y + height / 2 - text_height(font) / 2,
                    textColor);
 }

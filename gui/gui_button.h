@@ -12,6 +12,7 @@ class GuiButton final : public GuiObject {
 public:
     bool clicked;
     bool pressed;
+    bool highlighted; // chosen with the keyboard: drawn as pressed
     // seam.leftPresses() as last seen. A screen that opens sets it to the
     // count of the moment, so that no earlier press counts.
     int pressesSeen;

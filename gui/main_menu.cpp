@@ -1,5 +1,5 @@
 // The title menu: background, scrolling welcome line, high-score table and
-// the four buttons. Returns the chosen MenuChoice code to the shell, Exit
+// the five buttons. Returns the chosen MenuChoice code to the shell, Exit
 // when the game is asked to quit.
 #include "game/main_game.h"
 #include "gui/gui_button.h"
@@ -44,6 +44,21 @@ void drawMenuPointer(BITMAP* target, const DATAFILE* miscData)
     draw_sprite(target, bitmapAt(miscData, MISC_POINTER), seam.mouseX() - 2, seam.mouseY() - 2);
 }
 
+int stepChoice(int chosen, int count, int step)
+{
+    if (chosen < 0)
+        return step > 0 ? 0 : count - 1;
+    return (chosen + step + count) % count;
+}
+
+int upOrDown(int key)
+{
+    const int scancode = key >> 8;
+    return scancode == KEY_UP ? -1 : scancode == KEY_DOWN ? 1 : 0;
+}
+
+bool isEnter(int key) { return key >> 8 == KEY_ENTER || key >> 8 == KEY_ENTER_PAD; }
+
 void playMenuClick(const DATAFILE* sfxData)
 {
     if (!soundOn)
@@ -54,10 +69,12 @@ void playMenuClick(const DATAFILE* sfxData)
 
 int MainGameClass::mainMenu()
 {
-    // Updated, looked at and drawn in this order; codes are the MenuChoice
-    // of each: 2 Play Game, 4 Instructions, 3 Credits, 1 Exit.
-    GuiButton* const buttons[4] = {playButton, instructionsButton, creditsButton, exitButton};
-    const int codes[4] = {2, 4, 3, 1};
+    // Updated, looked at, drawn and chosen with the keys in this order; codes
+    // are the MenuChoice of each: 5 Options, 2 Play Game, 4 Instructions,
+    // 3 Credits, 1 Exit.
+    GuiButton* const buttons[] = {optionsButton, playButton, instructionsButton, creditsButton, exitButton};
+    const int codes[] = {5, 2, 4, 3, 1};
+    const int count = 5;
     BITMAP* const background = bitmapAt(miscData, MISC_BACKGROUND);
     FONT* const menuFont = fontAt(miscData, MISC_FONT_SMALL);
     const int welcomeColor = makecol(20, 20, 20);
@@ -72,20 +89,34 @@ int MainGameClass::mainMenu()
         button->pressesSeen = seam.leftPresses();
     exitButton->caption = "Exit";
     int welcomeX = screenWidth;
+    // Nothing is chosen with the keys until the first arrow.
+    int chosen = -1;
     speedCounter = 0;
 
     while (!quitRequested) {
         while (speedCounter > 0) {
             for (GuiButton* button : buttons)
                 button->Update();
-            for (int i = 0; i < 4; ++i) {
+            int pick = -1;
+            for (int i = 0; i < count && pick < 0; ++i) {
                 if (!buttons[i]->clicked)
                     continue;
                 buttons[i]->clicked = false;
-                if (!heldAtStart) {
-                    playMenuClick(sfxData);
-                    return codes[i];
-                }
+                if (!heldAtStart)
+                    pick = i;
+            }
+            while (pick < 0 && seam.keyWaiting()) {
+                const int key = seam.readKey();
+                if (upOrDown(key) != 0)
+                    chosen = stepChoice(chosen, count, upOrDown(key));
+                else if (isEnter(key) && chosen >= 0)
+                    pick = chosen;
+            }
+            for (int i = 0; i < count; ++i)
+                buttons[i]->highlighted = i == chosen && pick < 0;
+            if (pick >= 0) {
+                playMenuClick(sfxData);
+                return codes[pick];
             }
             // After the buttons, so that the release completing an early
             // press is itself discarded.

@@ -41,6 +41,7 @@ const float creditsSpeed = 0.1f;
 
 } // namespace
 
+// Left through Back, Escape or Enter.
 void MainGameClass::creditsMenu()
 {
     BITMAP* const background = bitmapAt(miscData, MISC_BACKGROUND);
@@ -60,13 +61,19 @@ void MainGameClass::creditsMenu()
     while (!quitRequested) {
         while (speedCounter > 0) {
             exitButton->Update();
+            bool back = false;
             if (exitButton->clicked) {
                 exitButton->clicked = false;
-                if (!heldAtStart) {
-                    destroy_bitmap(creditsWindow);
-                    playMenuClick(sfxData);
-                    return;
-                }
+                back = !heldAtStart;
+            }
+            while (!back && seam.keyWaiting()) {
+                const int key = seam.readKey();
+                back = key >> 8 == KEY_ESC || isEnter(key);
+            }
+            if (back) {
+                destroy_bitmap(creditsWindow);
+                playMenuClick(sfxData);
+                return;
             }
             if (heldAtStart && seam.mouseButtons() == 0)
                 heldAtStart = false;

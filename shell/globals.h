@@ -9,7 +9,7 @@
 constexpr int screenWidth = 640;
 constexpr int screenHeight = 480;
 
-// Settings, written once at start-up.
+// Settings: set at start-up, and again by the Options page.
 extern bool soundOn;
 extern bool musicOn; // the music plays: Music 1, MusicVolume above 0 and a sound card
 extern int soundVolume; // 0..100: every effect's volume is scaled by it

@@ -3,6 +3,9 @@
 #include "shell/al.h"
 #include "shell/globals.h"
 #include "shell/log.h"
+#include "shell/raw_mouse.h"
+#include "shell/x_focus.h"
+#include "shell/x_present.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -36,11 +39,15 @@ bool setSize(int driver, int colorDepth, int width, int height)
 
 } // namespace
 
-int chooseScale(int scale, bool windowed, int desktopWidth, int desktopHeight)
+int fittingScale(bool windowed, int desktopWidth, int desktopHeight)
 {
     const int room = windowed ? 9 : 10;
-    const int fitting = std::max(1, std::min(desktopWidth * room / 10 / screenWidth,
-                                             desktopHeight * room / 10 / screenHeight));
+    return std::max(1, std::min(desktopWidth * room / 10 / screenWidth, desktopHeight * room / 10 / screenHeight));
+}
+
+int chooseScale(int scale, bool windowed, int desktopWidth, int desktopHeight)
+{
+    const int fitting = fittingScale(windowed, desktopWidth, desktopHeight);
     if (scale == 0)
         return fitting;
     if (scale > fitting) {
@@ -52,28 +59,59 @@ int chooseScale(int scale, bool windowed, int desktopWidth, int desktopHeight)
     return std::max(scale, 1);
 }
 
-void setGraphicsMode(bool windowed, int colorDepth, int scale)
+namespace {
+
+// The mode for the picture enlarged by `scale`; sets viewport when it is set.
+bool setScaledMode(bool windowed, int colorDepth, int scale)
 {
     const int driver = windowed ? GFX_AUTODETECT_WINDOWED : GFX_AUTODETECT_FULLSCREEN;
-    if (scale > 1) {
-        int width = screenWidth * scale;
-        int height = screenHeight * scale;
-        // Full screen keeps the desktop's resolution: many monitors refuse
-        // or blur a mode switch.
-        int desktopWidth, desktopHeight;
-        if (!windowed && get_desktop_resolution(&desktopWidth, &desktopHeight) == 0 && desktopWidth >= width
-            && desktopHeight >= height) {
-            width = desktopWidth;
-            height = desktopHeight;
-        }
-        if (setSize(driver, colorDepth, width, height)) {
-            viewport = Viewport{scale, (width - screenWidth * scale) / 2, (height - screenHeight * scale) / 2};
-            return;
-        }
+    int width = screenWidth * scale;
+    int height = screenHeight * scale;
+    // Full screen keeps the desktop's resolution: many monitors refuse or
+    // blur a mode switch.
+    int desktopWidth, desktopHeight;
+    if (scale > 1 && !windowed && get_desktop_resolution(&desktopWidth, &desktopHeight) == 0
+        && desktopWidth >= width && desktopHeight >= height) {
+        width = desktopWidth;
+        height = desktopHeight;
     }
-    viewport = Viewport();
-    if (!setSize(driver, colorDepth, screenWidth, screenHeight))
+    if (!setSize(driver, colorDepth, width, height))
+        return false;
+    viewport = Viewport{scale, (width - screenWidth * scale) / 2, (height - screenHeight * scale) / 2};
+    return true;
+}
+
+} // namespace
+
+void setGraphicsMode(bool windowed, int colorDepth, int scale)
+{
+    if (scale > 1 && setScaledMode(windowed, colorDepth, scale))
+        return;
+    if (!setScaledMode(windowed, colorDepth, 1))
         errorMessage("Unable to set graphics mode\n%s", allegro_error);
+}
+
+bool changeGraphicsMode(bool windowed, int scale)
+{
+    int desktopWidth = 0;
+    int desktopHeight = 0;
+    get_desktop_resolution(&desktopWidth, &desktopHeight);
+    const int factor = chooseScale(scale, windowed, desktopWidth, desktopHeight);
+    const bool wasWindowed = is_windowed_mode() != 0;
+    const int wasScale = viewport.scale;
+    // Every loaded picture is at the depth in force: the new mode keeps it.
+    const int depth = get_color_depth();
+    releaseRawMouse();
+    const bool changed = setScaledMode(windowed, depth, factor);
+    if (!changed) {
+        logLine(std::string("Unable to set the ") + (windowed ? "window" : "full screen") + " at Scale "
+                + std::to_string(factor) + ": " + allegro_error);
+        if (!setScaledMode(wasWindowed, depth, wasScale))
+            setGraphicsMode(wasWindowed, depth, 1);
+    }
+    followViewport();
+    focusWindow();
+    return changed;
 }
 
 void showMessage(const char* format, va_list args)

@@ -13,11 +13,15 @@ struct Viewport {
 };
 extern Viewport viewport;
 
+// The largest whole factor whose picture fits a desktop of the given size
+// (0 x 0 when unknown), at least 1: a window takes at most nine tenths of the
+// desktop's width and height, leaving the rest for panels and its frame; full
+// screen takes all of it.
+int fittingScale(bool windowed, int desktopWidth, int desktopHeight);
+
 // The factor for the Scale setting on a desktop of the given size (0 x 0 when
-// unknown). 0 asks for the largest whole factor that fits: a window takes at
-// most nine tenths of the desktop's width and height, leaving the rest for
-// panels and its frame; full screen takes all of it. A larger factor gives
-// that one instead, with a line in Log.txt; 1 is always taken.
+// unknown). 0 asks for fittingScale; a larger factor gives that one instead,
+// with a line in Log.txt; 1 is always taken.
 int chooseScale(int scale, bool windowed, int desktopWidth, int desktopHeight);
 
 // Sets the mode for the picture enlarged by `scale` with the windowed or
@@ -28,6 +32,13 @@ int chooseScale(int scale, bool windowed, int desktopWidth, int desktopHeight);
 // that order; any other depth is tried once. Sets viewport; returns only when a mode is set, otherwise
 // ends through errorMessage.
 void setGraphicsMode(bool windowed, int colorDepth, int scale);
+
+// Called by the Options page through the seam: the window or full screen for
+// the Scale setting `scale` (0 the largest that fits), at the colour depth in
+// force, since every loaded picture is at that depth. When that mode cannot
+// be set, the one before comes back, a line goes to Log.txt and the answer
+// is false. The picture's way to the X server follows the new viewport.
+bool changeGraphicsMode(bool windowed, int scale);
 
 // Shows the printf-style message, leaves any graphics mode and ends the
 // process with status 1. Never returns.

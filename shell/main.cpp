@@ -93,7 +93,7 @@ int main()
     auto done = [](const char* next) { logText(std::string("Done!\n") + next); };
 
     Settings settings;
-    for (const std::string& note : readSettingsFile("settings.ini", settings))
+    for (const std::string& note : readSettingsFile(settingsFileName, settings))
         logLine(note);
     soundOn = settings.sound;
     soundVolume = settings.soundVolume;
@@ -113,7 +113,8 @@ int main()
     install_timer();
     // Without a card Allegro installs a silent driver: the music is not
     // even loaded then.
-    if ((install_sound(DIGI_AUTODETECT, MIDI_NONE, nullptr) != 0 || digi_card == DIGI_NONE) && musicOn) {
+    const bool soundCard = install_sound(DIGI_AUTODETECT, MIDI_NONE, nullptr) == 0 && digi_card != DIGI_NONE;
+    if (!soundCard && musicOn) {
         logLine("No sound card: the game plays no music.");
         musicOn = false;
     }
@@ -135,6 +136,8 @@ int main()
     done("Creating level... ");
 
     MainGameClass* game = new MainGameClass();
+    game->settings = settings;
+    game->soundCard = soundCard;
     if (game->musicData)
         startMusic(game->musicData, musicVolume);
     done("Running menus... ");
@@ -150,6 +153,8 @@ int main()
             game->creditsMenu();
         else if (choice == 4)
             game->showInstructions();
+        else if (choice == 5)
+            game->optionsMenu();
     }
     done("Freeing memory... ");
 

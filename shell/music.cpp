@@ -146,6 +146,14 @@ void startMusic(const DATAFILE* music, int volume)
     fullVolume = volume / 100.0f;
 }
 
+void setMusicVolume(int volume)
+{
+    fullVolume = volume / 100.0f;
+    // A fading player takes the new level from its fade at the next poll.
+    if (current.player && current.fade == 0)
+        musicSeam.setVolume(current.player, fullVolume);
+}
+
 void playMusic(int piece)
 {
     if (!pieces || piece == current.piece)

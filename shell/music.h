@@ -38,6 +38,9 @@ std::string checkMusicFile(const char* fileName);
 // volume 1..100. The pieces stay borrowed until stopMusic.
 void startMusic(const DATAFILE* pieces, int volume);
 
+// The level of the music, 1..100, changed while it plays.
+void setMusicVolume(int volume);
+
 // Asks for a piece of music.dat (MusicIndex). The piece already playing goes
 // on; another fades out. The loop in play that the jingle interrupted takes
 // up where it stopped; any other piece starts from its beginning. The jingle

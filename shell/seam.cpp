@@ -113,7 +113,7 @@ const Seam allegroSeam = {
     alMouseMickeys, alMouseButtons, alMouseX, alMouseY,
     alKeyDown, alKeyWaiting, alReadKey, alClearKeys, alLeftPresses,
     alPlaySample, alAllocateVoice, alVoiceSetPriority, alVoiceStart, alReleaseVoice,
-    alPresent, alClearScreen, alRest,
+    alPresent, alClearScreen, alRest, changeGraphicsMode,
 };
 
 Seam seam = allegroSeam;

@@ -34,6 +34,9 @@ struct Seam {
     void (*present)(BITMAP* picture, int x, int y); // copied (opaque) onto its place in the picture
     void (*clearScreen)(int color);                 // the picture's whole place
     void (*rest)(unsigned int milliseconds);
+    // A new mode for the Windowed and Scale settings; false when it cannot be
+    // set and the one before is back (changeGraphicsMode).
+    bool (*screenMode)(bool windowed, int scale);
 };
 
 // The table in force; starts as allegroSeam.

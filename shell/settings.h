@@ -16,6 +16,10 @@ struct Settings {
     int soundVolume = 100;         // 0..100, the effects' own volumes scaled by it
 };
 
+// The file in the working directory: read at start-up, written by the
+// Options page.
+constexpr const char* settingsFileName = "settings.ini";
+
 // One key of the file: its name, the field it sets (one of the three) and
 // the values it takes. A new setting is a new row.
 struct SettingKey {

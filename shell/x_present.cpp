@@ -95,6 +95,18 @@ void redraw(int x, int y, int w, int h)
     XFlush(_xwin.display);
 }
 
+// The source picture enlarged by the viewport's factor, and placed where the
+// viewport says.
+void enlarge()
+{
+    at = viewport;
+    // Rounded, not truncated: a window pixel's centre then maps into its own
+    // picture pixel up to a factor of 10.
+    const XFixed step = static_cast<XFixed>(std::lround(65536.0 / at.scale));
+    XTransform transform = {{{step, 0, 0}, {0, step, 0}, {0, 0, XDoubleToFixed(1)}}};
+    XRenderSetPictureTransform(_xwin.display, source, &transform);
+}
+
 // The staging picture: in memory shared with the server where Allegro's own
 // screen is, else in the game's memory, sent over the connection.
 bool makeImage(Visual* visual, int depth)
@@ -149,21 +161,14 @@ bool start()
     if (!format || !makeImage(visual, depth))
         return false;
 
-    at = viewport;
     pixmap = XCreatePixmap(display, _xwin.window, screenWidth, screenHeight, depth);
     gc = XCreateGC(display, pixmap, 0, nullptr);
     XSetForeground(display, gc, 0);
     XFillRectangle(display, pixmap, gc, 0, 0, screenWidth, screenHeight);
     source = XRenderCreatePicture(display, pixmap, format, 0, nullptr);
+    XRenderSetPictureFilter(display, source, FilterNearest, nullptr, 0);
     target = XRenderCreatePicture(display, _xwin.window, format, 0, nullptr);
-    if (at.scale > 1) {
-        // Rounded, not truncated: a window pixel's centre then maps into
-        // its own picture pixel up to a factor of 10.
-        const XFixed step = static_cast<XFixed>(std::lround(65536.0 / at.scale));
-        XTransform enlarge = {{{step, 0, 0}, {0, step, 0}, {0, 0, XDoubleToFixed(1)}}};
-        XRenderSetPictureTransform(display, source, &enlarge);
-        XRenderSetPictureFilter(display, source, FilterNearest, nullptr, 0);
-    }
+    enlarge();
     allegroRedrawer = _xwin_window_redrawer;
     _xwin_window_redrawer = redraw;
     XSync(display, False);
@@ -189,6 +194,15 @@ void closeXPresent()
     XLOCK();
     _xwin_window_redrawer = allegroRedrawer;
     opened = false;
+    XUNLOCK();
+}
+
+void followViewport()
+{
+    if (!opened)
+        return;
+    XLOCK();
+    enlarge();
     XUNLOCK();
 }
 

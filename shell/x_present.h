@@ -20,6 +20,9 @@ struct BITMAP;
 bool openXPresent();
 // Gives exposures back to Allegro; called at exit.
 void closeXPresent();
+// Called after a new mode on the same window (Allegro keeps its window
+// through set_gfx_mode): the pictures go to the viewport now in force.
+void followViewport();
 
 // The seam's present and clearScreen on the X server.
 void xPresent(BITMAP* picture, int x, int y);

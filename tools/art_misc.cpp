@@ -270,10 +270,13 @@ Picture background(Faces& faces, const std::vector<Picture>& s)
     // window (bottom middle): keep those calm.
     spaceBackdrop(img, 1.0f, {{0, 360, 130, 480}, {262, 270, 528, 480}});
     planet(img, 70, 250, 52);
-    // The ship streaking past the title, its trail behind the engines.
-    for (int i = 0; i < 40; ++i) {
+    // The ship streaking past the title, its trail behind the engines; left
+    // of the column of buttons, and its trail short of the credits window.
+    const float shipX = 384, shipY = 170;
+    for (int i = 0; i < 26; ++i) {
         const float t = i / 40.0f;
-        img.fill(circle(501 - 0.565f * 100 * t, 246 + 0.825f * 100 * t, 3.5f * (1 - t) + 0.6f), rgb(255, 160, 60), 0.4f * (1 - t));
+        img.fill(circle(shipX + 31 - 0.565f * 100 * t, shipY + 71 + 0.825f * 100 * t, 3.5f * (1 - t) + 0.6f),
+                 rgb(255, 160, 60), 0.4f * (1 - t));
     }
     {
         Image ship(64, 64);
@@ -289,7 +292,7 @@ Picture background(Faces& faces, const std::vector<Picture>& s)
                 if (ix >= 0 && iy >= 0 && ix < 64 && iy < 64 && ship.alpha(ix, iy) > 0)
                     tilted.blend(x, y, ship.colour(ix, iy), ship.alpha(ix, iy));
             }
-        img.draw(tilted, 470, 175);
+        img.draw(tilted, int(shipX), int(shipY));
     }
     const Image title = titleImage(faces, "TARNAVEL", 86, true);
     img.draw(title, 320 - title.w / 2, 48);

@@ -246,6 +246,7 @@ bool startHeadless()
 const Seam autopilotSeam = {
     apMickeys, apButtons, apPointerX, apPointerY, apKeyDown, apKeyWaiting, apReadKey, apClearKeys, apLeftPresses,
     apPlay, apAllocate, apPriority, apVoice, apVoice, apPresent, apClearScreen, apRest,
+    [](bool, int) { return true; },
 };
 
 void engageAutopilot(MainGameClass* game, unsigned seed)

@@ -22,7 +22,7 @@ MainGameClass* game;
 std::string outDir;
 BITMAP* screenCopy;
 BITMAP* busiest;
-enum Stage { Intro, Menu, Instructions, Play } stage;
+enum Stage { Intro, Menu, Instructions, Options, Play } stage;
 long stageFrames, waveFrames, busiestCount = -1;
 int lastWave;
 
@@ -71,6 +71,8 @@ void capture(BITMAP* picture, int x, int y)
         autopilot.choice = 1;
     } else if (stage == Instructions && stageFrames == 1) {
         keep("instructions", screenCopy);
+    } else if (stage == Options && stageFrames == 1) {
+        keep("options", screenCopy); // then Back, where the autopilot points
     } else if (stage == Play) {
         watchPlay();
     }
@@ -116,6 +118,8 @@ int main(int argc, char** argv)
     game->mainMenu();
     enter(Instructions, 0);
     game->showInstructions();
+    enter(Options, 3);
+    game->optionsMenu();
     enter(Menu, 0);
     stageFrames = 400; // no second picture of the menu
     game->mainMenu();

@@ -27,7 +27,7 @@
 #   tv_assert_bytes FILE FMT [ARG...]  fails unless FILE holds exactly printf FMT ARG...
 #   tv_menu                        waits for the menu (a full picture, the pointer read last)
 #   tv_skip_intro                  waits for the intro, holds Escape until the menu shows
-#   tv_choose BUTTON [tap]         clicks play, instructions, credits or exit in the menu (exit: Back) at
+#   tv_choose BUTTON [tap]         clicks options, play, instructions, credits or exit in the menu (exit: Back) at
 #                                  TV_SCALE, held until the game shows it, or with tap a press and release
 #                                  back to back
 #   tv_run_to_exit                 starts the game, skips the intro, chooses Exit; the status must be 0
@@ -250,7 +250,7 @@ tv_skip_intro()
 # instead.
 tv_choose()
 {
-    local -A y=([play]=300 [instructions]=350 [credits]=400 [exit]=450)
+    local -A y=([options]=250 [play]=300 [instructions]=350 [credits]=400 [exit]=450)
     local s=$TV_SCALE
     tv_sum $((492 * s)) $(((y[$1] - 18) * s)) $((40 * s)) $((36 * s))
     tv_mouse_to $((565 * s)) $((y[$1] * s))

@@ -70,6 +70,7 @@ const Seam recordingSeam = {
     [](int voice) { record(SoundCall::Start, nullptr, 0, 0, 0, voice); },
     [](int voice) { record(SoundCall::Release, nullptr, 0, 0, 0, voice); },
     present, [](int) { ++ts.screenClears; }, restFor,
+    [](bool windowed, int scale) { return ts.screenModes.push_back({windowed, scale}), ts.screenModeWorks; },
 };
 
 ScopedTestSeam::ScopedTestSeam()

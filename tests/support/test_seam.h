@@ -24,6 +24,8 @@ struct TestSeamState {
     // Output seen; allocateVoice hands out nextVoice (-1: none free).
     std::vector<SoundCall> sounds;
     int nextVoice = 0, presents = 0, screenClears = 0;
+    std::vector<std::pair<bool, int>> screenModes; // windowed, scale asked for; each is set if screenModeWorks
+    bool screenModeWorks = true;
     unsigned int restedMs = 0;
     // Virtual clock: ticks added to speedCounter per presented frame and per
     // 10 ms rested; every 100 ticks runs secondsFunc.

@@ -197,8 +197,9 @@ TEST_F(Game, TouchingTheGateOrTheWanderingBonus)
 }
 
 // Keys: a character each, Enter (\r), Backspace (\b) and Escape (\x1b) their
-// own; atOnce puts them all in the buffer at once; held: the mouse buttons
-// and Escape; name: the best row's.
+// own; atOnce puts them all in the buffer at once; held: the left button (1)
+// and Escape (2) held from play, a tap at every frame (4); name: the best
+// row's. The final score stands under the picture.
 TEST_F(Game, NameEntry)
 {
     const struct { const char* what; int score; std::string keys; bool atOnce; int held; const char* name; } cases[] = {
@@ -207,10 +208,13 @@ TEST_F(Game, NameEntry)
         {"Enter needs a name", 50, "\rx\r", false, 0, "x"},
         {"a name once typed lets Enter end it emptied", 50, "x\b\r", false, 0, "Anonymous"},
         {"every key typed at once, in order, up to Enter", 50, "q\bwer\rty", true, 0, "wer"},
-        {"the left button does nothing; Escape ends it", 50, "ab\x1b" "c", false, 1, "ab"},
+        {"the left button does nothing; Escape ends it", 50, "ab\x1b" "c", false, 1 | 4, "ab"},
         {"Escape counts once it has been let go", 50, "a\x1b" "b\r", false, 2, "ab"},
-        {"off the table: a click does nothing, a key ends it", 0, "", false, 1, "None"},
+        {"off the table: a button held from play does nothing, a key ends it", 0, "", false, 1, "None"},
+        {"off the table: a tap ends it", 0, "", false, 4, "None"},
     };
+    FONT* large = fontAt(game->miscData, MISC_FONT_LARGE);
+    BITMAP* scoreLine = create_bitmap(screenWidth, text_height(large));
     for (const auto& c : cases) {
         *game->highscores = HighscoreManager(5, false);
         ship->score = c.score, testSeam.buttons = c.held & 1, testSeam.keys[KEY_ESC] = c.held & 2;
@@ -221,13 +225,28 @@ TEST_F(Game, NameEntry)
         typeKeys(keys);
         if (c.atOnce)
             testSeam.onWait = [keys] { testSeam.keyBuffer.assign(keys.begin(), keys.end()); };
-        onEachFrame(100, [&](int f) { if (f == 30 && !c.score) testSeam.keyBuffer.push_back(keyCode(KEY_A, 'a')); });
+        int scoreMismatches = -1;
+        onEachFrame(100, [&](int f) {
+            if (f == 30 && !c.score)
+                testSeam.keyBuffer.push_back(keyCode(KEY_A, 'a'));
+            testSeam.leftPresses += (c.held & 4) != 0;
+            if (f > 1)
+                return;
+            clear_to_color(scoreLine, makecol(0, 0, 0));
+            textprintf_centre_ex(scoreLine, large, screenWidth / 2, 0, makecol(255, 200, 70), -1, "Final score: %d", c.score);
+            scoreMismatches = 0;
+            for (int y = 0; y < scoreLine->h; ++y)
+                for (int x = 0; x < screenWidth; ++x)
+                    scoreMismatches += getpixel(scoreLine, x, y) != getpixel(game->buffer, x, screenHeight / 2 + 15 + y);
+        });
         game->gameOver();
+        EXPECT_EQ(0, scoreMismatches) << "the final score under the picture";
         const HighscoreEntry best = game->highscores->GetEntry(0);
         EXPECT_EQ(std::make_pair(std::string(c.name), c.score), std::make_pair(best.name, best.score)) << c.what;
-        EXPECT_TRUE(c.score || testSeam.presents == 30) << testSeam.presents;
+        EXPECT_TRUE(c.score || testSeam.presents == (c.held & 4 ? 1 : 30)) << testSeam.presents;
     }
     testSeam.keys[KEY_ESC] = false;
+    destroy_bitmap(scoreLine);
 }
 
 // Kind k joins in wave 3k + 1 at 8 seconds, then comes down by one a wave to
@@ -273,10 +292,11 @@ TEST_F(Game, ConstructionPlacesTheFixedObjectsAndButtonsAndReadsTheSavedTable)
     std::vector<int> built;
     for (const Object* o : game->fixedObjects)
         built.insert(built.end(), {o->type, o->x, o->y});
-    for (const GuiButton* b : {game->playButton, game->instructionsButton, game->creditsButton, game->exitButton})
+    for (const GuiButton* b : {game->optionsButton, game->playButton, game->instructionsButton, game->creditsButton,
+                               game->exitButton})
         built.insert(built.end(), {b->x + b->width, b->y});
     EXPECT_EQ((std::vector<int>{3, 250, 440, 3, 0, 203, 3, 582, 203, 4, 299, 470, 6, -200, -200,
-                                640, 280, 640, 330, 640, 380, 640, 430}), built);
+                                640, 230, 640, 280, 640, 330, 640, 380, 640, 430}), built);
 
     game->highscores->AddEntry("Pilot", 4321), rebuildGame(); // saved by the destructor, read by the constructor
     const HighscoreEntry best = game->highscores->GetEntry(0);

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <fstream>
 #include <iterator>
+#include <tuple>
 
 namespace {
 
@@ -154,10 +155,11 @@ struct Player {
     int piece;
     long position;
     bool once;
+    float volume;
 };
 std::vector<Player> players;
 std::vector<std::string> heard;
-const DATAFILE* pieces = nullptr;
+DATAFILE* const* pieces = nullptr; // the game's musicData
 
 Player& of(AL_DUH_PLAYER* p) { return players[reinterpret_cast<size_t>(p) - 1]; }
 void note(const char* what, AL_DUH_PLAYER* p) { heard.push_back(what + std::to_string(of(p).piece)); }
@@ -165,15 +167,15 @@ void note(const char* what, AL_DUH_PLAYER* p) { heard.push_back(what + std::to_s
 const MusicSeam recordingMusic = {
     [](DUH* duh, long position, float volume, bool once) {
         int piece = 0;
-        while (pieces[piece].dat != duh)
+        while ((*pieces)[piece].dat != duh)
             ++piece;
-        players.push_back({piece, position, once});
+        players.push_back({piece, position, once, volume});
         heard.push_back("start " + std::to_string(piece) + " at " + std::to_string(int(volume * 100)) +
                         (position ? " later" : "") + (once ? " once" : ""));
         return reinterpret_cast<AL_DUH_PLAYER*>(players.size());
     },
     [](AL_DUH_PLAYER* p) { return (of(p).position += 6554) > 5 * 65536 && of(p).once ? 1 : 0; },
-    [](AL_DUH_PLAYER*, float) {},
+    [](AL_DUH_PLAYER* p, float volume) { of(p).volume = volume; },
     [](AL_DUH_PLAYER* p) { return of(p).position; },
     [](AL_DUH_PLAYER* p) { note("pause ", p); },
     [](AL_DUH_PLAYER* p) { note("resume ", p); },
@@ -194,7 +196,7 @@ TEST_F(MusicRoute, EachScreenAsksForItsPiece)
 {
     for (const bool on : {true, false}) {
         musicOn = on, rebuildGame(), heard.clear(), players.clear(), testSeam.presents = 0;
-        musicSeam = recordingMusic, pieces = game->musicData;
+        musicSeam = recordingMusic, pieces = &game->musicData;
         ASSERT_EQ(on, game->musicData != nullptr);
         if (on)
             startMusic(game->musicData, 80);
@@ -215,6 +217,37 @@ TEST_F(MusicRoute, EachScreenAsksForItsPiece)
                                                "stop 1", "stop 2", "start 1 at 0 later", "pause 1", "resume 1",
                                                "start 0 at 80", "stop 1", "stop 0"};
         EXPECT_EQ(on ? want : std::vector<std::string>{}, heard) << on;
+    }
+}
+
+// On the Options page, with a sound card: Music turned on where the game
+// started without it loads music.dat and starts the theme at the music's
+// volume, which then follows the page; turned off, it stops. A music.dat
+// that cannot be read leaves the setting off; the volume is still taken.
+TEST_F(MusicRoute, TheOptionsPageTurnsItOnAndOff)
+{
+    for (const bool readable : {true, false}) {
+        musicOn = false, rebuildGame(), heard.clear(), players.clear(), testSeam.presents = 0;
+        musicSeam = recordingMusic, pieces = &game->musicData, game->soundCard = true;
+        game->settings.music = false;
+        std::ofstream("settings.ini") << "Music 0\n";
+        if (!readable) // the link to the build's file replaced by a file cut short
+            std::remove("music.dat"), std::ofstream("music.dat") << "slh.ALL.";
+        const int keys[] = {KEY_DOWN, KEY_DOWN, KEY_RIGHT, KEY_DOWN, KEY_LEFT, KEY_UP, KEY_LEFT, KEY_ESC};
+        bool turnedOn = false;
+        onEachFrame(8, [&](int frame) {
+            turnedOn = turnedOn || game->settings.music;
+            testSeam.keyBuffer.push_back(keyCode(keys[frame - 1], 0));
+        });
+        game->optionsMenu();
+        std::ifstream file("settings.ini");
+        const std::string saved((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        EXPECT_EQ("Music 0\nSound 1\nSoundVolume 100\nWindowed 0\nColor 0\nMusicVolume 60\nMouseSensitivity 1\nScale 1\n",
+                  saved);
+        const std::vector<std::string> played = {"start 0 at 70", "stop 0"};
+        EXPECT_EQ(readable ? played : std::vector<std::string>(), heard);
+        EXPECT_EQ(std::make_tuple(readable, readable, false), std::make_tuple(turnedOn, game->musicData != nullptr, musicOn));
+        EXPECT_TRUE(!readable || players.at(0).volume == 0.6f);
     }
 }
 

@@ -1,6 +1,15 @@
 // The menu button's states, and the menu, credits, instructions and intro
 // played with scripted mouse and keys on a real game object.
+#include "gui/menu_parts.h"
+#include "shell/settings.h"
 #include "support/game_fixture.h"
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <tuple>
+
+using namespace std::string_literals;
 
 namespace {
 
@@ -70,6 +79,7 @@ TEST_F(Screens, MainMenuChoices)
 {
     GuiButton *play = game->playButton, *credits = game->creditsButton, *exit = game->exitButton;
     struct { const char* what; MouseAt start; std::vector<MouseAt> then; bool sound; int frames, code; } cases[] = {
+        {"Options", {}, click(game->optionsButton, 5), true, 7, 5},
         {"Play Game", {}, click(play, 5), true, 7, 2},
         {"a press and release between two steps", {}, {on(play, 5, tap)}, true, 6, 2},
         {"a tap before the menu opened", on(play, 0, tap), click(exit, 5), true, 7, 1},
@@ -93,6 +103,38 @@ TEST_F(Screens, MainMenuChoices)
                   (std::vector<int>{frames, code, int(playsOf(sfx(SFX_MENU_CLICK)).size()), int(testSeam.restedMs)}))
             << c.what;
         EXPECT_EQ("Exit", exit->caption);
+    }
+}
+
+// One key a frame. Nothing is chosen until the first arrow: the first Down
+// takes the top button, the first Up the bottom one, and the choice wraps
+// round and starts afresh at every visit. The chosen button shows its
+// pressed picture.
+TEST_F(Screens, MainMenuByKeys)
+{
+    const int U = KEY_UP, D = KEY_DOWN, E = KEY_ENTER;
+    const struct { std::vector<int> keys; int code; } cases[] = {
+        {{D, E}, 5}, {{U, E}, 1}, {{D, D, D, D, D, D, KEY_ENTER_PAD}, 5}, {{D, U, E}, 1},
+        {{E, U, KEY_SPACE, U, E}, 3}, {{E, D, D, E}, 2},
+    };
+    GuiButton* const buttons[] = {game->optionsButton, game->playButton, game->instructionsButton,
+                                  game->creditsButton, game->exitButton};
+    for (const auto& c : cases) {
+        int code = 0, shown = -2;
+        const int frames = runScreen([&] { code = game->mainMenu(); }, {}, 50, [&](int frame) {
+            // After the first key, the first button or the last shows pressed.
+            if (frame == 2 + (c.keys[0] == E))
+                for (int i = 0; i < 5; ++i)
+                    if (getpixel(game->buffer, buttons[i]->x + 3, buttons[i]->y + 20)
+                        == getpixel(buttons[i]->pressedImage, 3, 20))
+                        shown = shown == -2 ? i : -1;
+            if (frame <= int(c.keys.size()))
+                testSeam.keyBuffer.push_back(keyCode(c.keys[frame - 1], 0));
+        });
+        const int first = c.keys[c.keys[0] == E];
+        EXPECT_EQ((std::vector<int>{int(c.keys.size()), c.code, first == D ? 0 : 4}),
+                  (std::vector<int>{frames, code, shown}))
+            << c.code;
     }
 }
 
@@ -126,29 +168,32 @@ TEST_F(Screens, MainMenuWelcomeLineAndTable)
     EXPECT_TRUE(rowInk > 0 && rowMismatches == 0) << rowInk << " " << rowMismatches;
 }
 
-// A press held as the credits open counts until every button is up. The
-// lines scroll 0.1 pixels a step: the first line's top stands at 150.5 in
-// the window after 495 steps, at 140.5 after 100 more.
+// A press held as the credits open counts until every button is up; Escape
+// and Enter leave too, other keys do not. The lines scroll 0.1 pixels a
+// step: the first line's top stands at 150.5 in the window after 495 steps,
+// at 140.5 after 100 more.
 TEST_F(Screens, CreditsScrollAndLeaveByBackOnceAnEarlyPressIsOver)
 {
     GuiButton* back = game->exitButton;
-    const std::pair<MouseAt, std::vector<MouseAt>> cases[] = {
-        {on(back, 0, L), click(back, 10, {on(back, 3, 0)})},
-        {on(back, 0, tap), {on(back, 12, tap)}},
-        {{0, 10, 10, L}, click(back, 10, {{2, 10, 10, R}, on(back, 4, L | R), on(back, 6, 0)})},
+    const struct { MouseAt start; std::vector<MouseAt> then; int key; } cases[] = {
+        {on(back, 0, L), click(back, 10, {on(back, 3, 0)}), 0},
+        {on(back, 0, tap), {on(back, 12, tap)}, 0},
+        {{0, 10, 10, L}, click(back, 10, {{2, 10, 10, R}, on(back, 4, L | R), on(back, 6, 0)}), 0},
+        {{}, {}, KEY_ESC}, {{}, {}, KEY_ENTER},
     };
     blackBackground();
     for (const auto& c : cases) {
-        start(c.first);
+        start(c.start);
         std::vector<int> firstLine;
-        EXPECT_EQ(12, runScreen([&] { game->creditsMenu(); }, c.second, 100, [&](int frame) {
+        EXPECT_EQ(12, runScreen([&] { game->creditsMenu(); }, c.then, 100, [&](int frame) {
             testSeam.ticksPerPresent = frame == 1 ? 495 : 100;
             if (frame == 2 || frame == 3) // the window at (270, 280), less the button's columns
                 firstLine.push_back(inkAt(game->buffer, 270, 280, back->x, screenHeight, true).y);
+            testSeam.keyBuffer.push_back(keyCode(frame == 12 && c.key ? c.key : KEY_SPACE, 0));
         }));
         EXPECT_EQ((std::vector<int>{firstLine.at(1) + 10, firstLine.at(1)}), firstLine);
     }
-    EXPECT_EQ(3u, playsOf(sfx(SFX_MENU_CLICK)).size());
+    EXPECT_EQ(5u, playsOf(sfx(SFX_MENU_CLICK)).size());
 }
 
 // What was held as it opened must be let go first; the right button does
@@ -181,6 +226,107 @@ TEST_F(Screens, IntroRuns908StepsUnlessEscapeIsPressed)
             if (frame == c.escapeAt && c.key)
                 testSeam.keyBuffer.push_back(keyCode(c.key, 27));
         }));
+    }
+}
+
+// Left (-1) or Right (+1) on each row, from a setting, as the row then
+// reads; the largest factor that fits is 3. No other row changes.
+TEST(Options, EachRowsSteps)
+{
+    const struct { int row; const char* setting; int step; const char* shows; } cases[] = {
+        {OPTION_SOUND, "Sound 1", -1, "Off"}, {OPTION_SOUND, "Sound 1", 1, "On"}, {OPTION_SOUND, "Sound 0", 1, "On"},
+        {OPTION_SOUND_VOLUME, "SoundVolume 100", 1, "100"}, {OPTION_SOUND_VOLUME, "SoundVolume 100", -1, "90"},
+        {OPTION_SOUND_VOLUME, "SoundVolume 35", 1, "40"}, {OPTION_SOUND_VOLUME, "SoundVolume 35", -1, "30"},
+        {OPTION_SOUND_VOLUME, "SoundVolume 5", -1, "0"}, {OPTION_SOUND_VOLUME, "SoundVolume 0", -1, "0"},
+        {OPTION_MUSIC, "Music 1", -1, "Off"}, {OPTION_MUSIC_VOLUME, "MusicVolume 70", 1, "80"},
+        {OPTION_WINDOW, "Windowed 0", -1, "Window"}, {OPTION_WINDOW, "Windowed 1", 1, "Full screen"},
+        {OPTION_WINDOW, "Windowed 1", -1, "Window"},
+        {OPTION_SCALE, "Scale 1", -1, "Auto (3)"}, {OPTION_SCALE, "Scale 0", 1, "1"},
+        {OPTION_SCALE, "Scale 0", -1, "Auto (3)"}, {OPTION_SCALE, "Scale 3", 1, "3"}, {OPTION_SCALE, "Scale 5", -1, "2"},
+        {OPTION_MOUSE, "MouseSensitivity 1", 1, "1.25"}, {OPTION_MOUSE, "MouseSensitivity 1", -1, "0.75"},
+        {OPTION_MOUSE, "MouseSensitivity 2", 1, "2.5"}, {OPTION_MOUSE, "MouseSensitivity 0.3", 1, "0.5"},
+        {OPTION_MOUSE, "MouseSensitivity 0.3", -1, "0.25"}, {OPTION_MOUSE, "MouseSensitivity 0.1", -1, "0.1"},
+        {OPTION_MOUSE, "MouseSensitivity 5", 1, "5"}, {OPTION_MOUSE, "MouseSensitivity 100", -1, "5"},
+        {OPTION_MOUSE, "MouseSensitivity -1", 1, "-1.25"},
+    };
+    for (const auto& c : cases) {
+        std::istringstream in(c.setting);
+        Settings s;
+        readSettings(in, s);
+        const Settings next = stepOption(s, c.row, c.step, 3);
+        EXPECT_EQ(c.shows, optionText(next, c.row, 3)) << c.setting << " " << c.step;
+        EXPECT_LE(next.scale, 3) << c.setting;
+        for (int row = 0; row < OPTION_BACK; ++row)
+            EXPECT_TRUE(row == c.row || optionText(next, row, 3) == optionText(s, row, 3)) << c.setting;
+    }
+}
+
+// The Options page, a key a frame (0 none) and the mouse: the first row is
+// chosen as it opens, and a row whose arrow is clicked. Each change is
+// applied and saved at once, the file's other lines kept; a mode that cannot
+// be set changes nothing, and the page says so, as it does of music without
+// a sound card. Escape, Enter on Back and the Back button return.
+TEST_F(Screens, OptionsApplyAndSaveEachChangeAtOnce)
+{
+    const int U = KEY_UP, D = KEY_DOWN, Lt = KEY_LEFT, Rt = KEY_RIGHT, E = KEY_ESC;
+    auto arrow = [](int row, int step, int frame, int buttons) {
+        return MouseAt{frame, step < 0 ? 328 : 468, 222 + 29 * row + 12, buttons};
+    };
+    const struct {
+        const char* start; std::vector<int> keys; MouseAt mouseStart; std::vector<MouseAt> mouse; bool modeWorks;
+        int frames; const char* rows; std::vector<std::pair<bool, int>> modes; bool said; int clicks;
+    } cases[] = {
+        {"", {KEY_ENTER, Rt, Lt, E}, {}, {}, true, 4, "Off 100 On 70 Full screen 1 1 ", {}, false, 0},
+        {"", {U, KEY_ENTER}, {}, {}, true, 2, "On 100 On 70 Full screen 1 1 ", {}, false, 1},
+        {"", {D, Rt, Lt, Lt, E}, {}, {}, true, 5, "On 80 On 70 Full screen 1 1 ", {}, false, 3},
+        {"", {D, D, D, D, Lt, E}, {}, {}, true, 6, "On 100 On 70 Window 1 1 ", {{true, 1}}, false, 1},
+        {"", {D, D, D, D, Lt, E}, {}, {}, false, 6, "On 100 On 70 Full screen 1 1 ", {{true, 1}}, true, 1},
+        {"Windowed 1", {U, U, U, Lt, E}, {}, {}, true, 5, "On 100 On 70 Window Auto (1) 1 ", {{true, 0}}, false, 1},
+        {"", {0, 0, 0, 0, 0, 0, 0, 0, Lt, E}, {}, {arrow(6, 1, 2, L), arrow(6, 1, 4, 0), arrow(1, -1, 5, tap)},
+         true, 10, "On 80 On 70 Full screen 1 1.25 ", {}, false, 3},
+        {"", {}, {}, click(game->exitButton, 3), true, 5, "On 100 On 70 Full screen 1 1 ", {}, false, 1},
+        {"", {0, 0, 0, 0, 0, 0, 0, 0, E}, arrow(0, -1, 0, L), {arrow(0, -1, 3, 0), arrow(0, -1, 6, tap)}, true, 9,
+         "Off 100 On 70 Full screen 1 1 ", {}, false, 0},
+        {"Music 0", {D, D, Rt, E}, {}, {}, true, 4, "On 100 On 70 Full screen 1 1 ", {}, true, 1},
+    };
+    for (const auto& c : cases) {
+        const std::string before = "# mine\n"s + c.start + "\n";
+        std::ofstream("settings.ini") << before;
+        std::istringstream in(before);
+        Settings initial;
+        readSettings(in, initial), game->settings = initial;
+        soundOn = game->settings.sound, soundVolume = 100, mouseSens = 1;
+        testSeam.screenModes.clear(), testSeam.screenModeWorks = c.modeWorks, testSeam.sounds.clear();
+        start(c.mouseStart);
+        bool said = false;
+        const int frames = runScreen([&] { game->optionsMenu(); }, c.mouse, 50, [&](int frame) {
+            int gold = 0; // the message line
+            for (int y = 432; y < 447; ++y)
+                for (int x = 154; x < 480; ++x)
+                    gold += getpixel(game->buffer, x, y) == makecol(255, 200, 70);
+            said = gold > 0;
+            if (frame <= int(c.keys.size()) && c.keys[frame - 1])
+                testSeam.keyBuffer.push_back(keyCode(c.keys[frame - 1], 0));
+        });
+        std::ifstream file("settings.ini");
+        const std::string after((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        std::istringstream saved(after);
+        Settings read;
+        readSettings(saved, read);
+        std::string rows, savedRows, startRows;
+        for (int row = 0; row < OPTION_BACK; ++row) {
+            rows += optionText(game->settings, row, 1) + " ", savedRows += optionText(read, row, 1) + " ";
+            startRows += optionText(initial, row, 1) + " ";
+        }
+        EXPECT_EQ(std::make_tuple(c.frames, std::string(c.rows), c.modes, c.said, c.clicks),
+                  std::make_tuple(frames, rows, testSeam.screenModes, said, int(playsOf(sfx(SFX_MENU_CLICK)).size())))
+            << c.rows;
+        EXPECT_EQ(rows, savedRows);
+        EXPECT_EQ(rows != startRows, after != before) << after;
+        EXPECT_EQ(0u, after.rfind("# mine\n", 0)) << after;
+        EXPECT_EQ(std::make_tuple(soundOn, soundVolume, mouseSens),
+                  std::make_tuple(game->settings.sound, game->settings.soundVolume, game->settings.mouseSensitivity));
+        EXPECT_FALSE(musicOn);
     }
 }
 
