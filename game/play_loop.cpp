@@ -228,7 +228,7 @@ void MainGameClass::gameOver()
             const int k = seam.readKey();
             const int scancode = k >> 8;
             const int character = k & 0xff;
-            if (!onList || (scancode == KEY_ESC && escapeFree))
+            if (scancode == KEY_ESC ? escapeFree : !onList)
                 ended = true;
             else if (scancode == KEY_ENTER || scancode == KEY_ENTER_PAD)
                 ended = named;

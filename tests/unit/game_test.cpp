@@ -212,6 +212,7 @@ TEST_F(Game, NameEntry)
         {"Escape counts once it has been let go", 50, "a\x1b" "b\r", false, 2, "ab"},
         {"off the table: a button held from play does nothing, a key ends it", 0, "", false, 1, "None"},
         {"off the table: a tap ends it", 0, "", false, 4, "None"},
+        {"off the table: Escape held from play repeats and does nothing", 0, "\x1b\x1b", false, 2, "None"},
     };
     FONT* large = fontAt(game->miscData, MISC_FONT_LARGE);
     BITMAP* scoreLine = create_bitmap(screenWidth, text_height(large));
