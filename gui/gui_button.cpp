@@ -12,12 +12,20 @@ GuiButton::GuiButton(int x, int y, BITMAP* normalImage, BITMAP* pressedImage, st
       pressed(false),
       highlighted(false),
       pressesSeen(0),
+      quietSteps(0),
       caption(std::move(caption)),
       normalImage(normalImage),
       pressedImage(pressedImage),
       textColor(textColor),
       font(font)
 {
+}
+
+void GuiButton::Open()
+{
+    pressesSeen = seam.leftPresses();
+    quietSteps = doubleClickSteps;
+    pressed = clicked = false;
 }
 
 void GuiButton::Update()
@@ -29,6 +37,11 @@ void GuiButton::Update()
     const int presses = seam.leftPresses();
     const int buttons = seam.mouseButtons() | (presses != pressesSeen ? 1 : 0);
     pressesSeen = presses;
+    if (quietSteps > 0) {
+        --quietSteps;
+        pressed = false;
+        return;
+    }
     // Strict on all four sides: the first and the one-past-last column and
     // row are outside.
     const bool inside = mx > x && mx < x + width && my > y && my < y + height;

@@ -8,14 +8,17 @@
 
 struct FONT;
 
+constexpr int doubleClickSteps = 30;
+
 class GuiButton final : public GuiObject {
 public:
     bool clicked;
     bool pressed;
     bool highlighted; // chosen with the keyboard: drawn as pressed
-    // seam.leftPresses() as last seen. A screen that opens sets it to the
-    // count of the moment, so that no earlier press counts.
+    // seam.leftPresses() as last seen, so that a press released between
+    // two steps still counts.
     int pressesSeen;
+    int quietSteps; // steps left in which no press counts (see Open)
     std::string caption;
     BITMAP* normalImage;  // borrowed
     BITMAP* pressedImage; // borrowed
@@ -24,6 +27,12 @@ public:
 
     GuiButton(int x, int y, BITMAP* normalImage, BITMAP* pressedImage, std::string caption,
               FONT* font, int textColor);
+
+    // Called by a screen as it opens: no earlier press counts, nor one in
+    // its first doubleClickSteps steps, which is the second half of a
+    // double click that opened the screen (Back in the credits stands where
+    // Exit does in the menu).
+    void Open();
 
     void Update() override;
     void Draw(BITMAP* target) override;

@@ -86,7 +86,7 @@ int MainGameClass::mainMenu()
     // last screen, say) must not choose anything when it is released.
     bool heldAtStart = (seam.mouseButtons() & 1) != 0;
     for (GuiButton* button : buttons)
-        button->pressesSeen = seam.leftPresses();
+        button->Open();
     exitButton->caption = "Exit";
     int welcomeX = screenWidth;
     // Nothing is chosen with the keys until the first arrow.

@@ -217,8 +217,8 @@ void MainGameClass::optionsMenu()
     seam.clearKeys();
     bool heldAtStart = (seam.mouseButtons() & 1) != 0;
     for (GuiButton& arrow : arrows)
-        arrow.pressesSeen = seam.leftPresses();
-    exitButton->pressesSeen = seam.leftPresses();
+        arrow.Open();
+    exitButton->Open();
     exitButton->caption = "Back";
     int chosen = 0;
     std::string message;

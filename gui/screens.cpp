@@ -50,7 +50,7 @@ void MainGameClass::creditsMenu()
 
     seam.clearKeys();
     bool heldAtStart = (seam.mouseButtons() & 1) != 0;
-    exitButton->pressesSeen = seam.leftPresses();
+    exitButton->Open();
     exitButton->caption = "Back";
     BITMAP* const creditsWindow = create_bitmap(creditsWindowWidth, creditsWindowHeight);
     // Magenta at 15 to 32 bits; index 0 at 8.
@@ -107,19 +107,24 @@ void MainGameClass::showInstructions()
     // Whatever was held when the screen opened must be let go before a key
     // or the left button counts.
     bool heldAtStart = (seam.mouseButtons() & 1) != 0 || seam.keyWaiting();
-    const int pressesAtStart = seam.leftPresses();
+    int pressesAtStart = seam.leftPresses();
+    int steps = 0;
     speedCounter = 0;
     while (!quitRequested) {
         if (heldAtStart && !seam.keyWaiting() && seam.mouseButtons() == 0)
             heldAtStart = false;
+        // The second half of a double click that opened the page.
+        if (steps < doubleClickSteps)
+            pressesAtStart = seam.leftPresses();
         blit(picture, buffer, 0, 0, 0, 0, screenWidth, screenHeight);
         seam.present(buffer, 0, 0);
         // The closing key stays in the buffer; the main menu empties it.
-        const bool clicked = (seam.mouseButtons() & 1) != 0 || seam.leftPresses() != pressesAtStart;
+        const bool clicked = steps >= doubleClickSteps
+                             && ((seam.mouseButtons() & 1) != 0 || seam.leftPresses() != pressesAtStart);
         if ((seam.keyWaiting() || clicked) && !heldAtStart)
             return;
         waitForTick();
-        speedCounter = 0;
+        steps += speedCounter.exchange(0);
     }
 }
 

@@ -13,6 +13,7 @@
 #   tv_wait_exit [SECS]            waits for the game's end; TV_STATUS
 #   tv_wait_window [SECS]          waits for the window titled TV_TITLE, focuses it; TV_WIN, TV_X, TV_Y
 #   tv_hold KEY CMD... / tv_press BUTTON CMD...  holds KEY / mouse BUTTON down while CMD (a wait) runs
+#   tv_tap                         a left click, pressed and released at once
 #   tv_key KEY / tv_type TEXT      a key, a text typed fast (12 ms a key): for the key buffer (readkey)
 #   tv_mouse_to X Y / tv_mouse_rel DX DY   pointer to X, Y of the window, once the game reads it there
 #                                  (at X, Y over TV_SCALE, default 1, in the picture) / a relative motion
@@ -150,6 +151,9 @@ tv_wait_window()
 # busy machine a press and its release may reach the game together.
 tv_hold() { xdotool keydown "$1" || tv_fail "keydown $1"; "${@:2}"; xdotool keyup "$1"; }
 tv_press() { xdotool mousedown "$1" || tv_fail "mousedown $1"; "${@:2}"; xdotool mouseup "$1"; }
+# A press and release at once (as a touchpad sends), on a screen open for
+# more than 0.3 s: a press sooner is taken as a double click's second half.
+tv_tap() { sleep 0.35; xdotool click 1 || tv_fail "click"; }
 tv_key() { xdotool key "$1" || tv_fail "key $1"; }
 tv_type() { xdotool type --delay 12 -- "$1" || tv_fail "type $1"; }
 tv_mouse_rel() { xdotool mousemove_relative -- "$1" "$2" || tv_fail "mousemove_relative $1 $2"; }
@@ -255,7 +259,7 @@ tv_choose()
     tv_sum $((492 * s)) $(((y[$1] - 18) * s)) $((40 * s)) $((36 * s))
     tv_mouse_to $((565 * s)) $((y[$1] * s))
     if [ "${2:-}" = tap ]; then
-        xdotool click 1 || tv_fail "click"
+        tv_tap
         tv_wait_sum $((492 * s)) $(((y[$1] - 18) * s)) $((40 * s)) $((36 * s)) ! "$TV_SUM"
     else
         tv_press 1 tv_wait_sum $((492 * s)) $(((y[$1] - 18) * s)) $((40 * s)) $((36 * s)) ! "$TV_SUM"

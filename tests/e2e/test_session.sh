@@ -43,7 +43,7 @@ tv_wait_sum 490 280 150 40 ! "$play"
 tv_sum 0 380 130 100
 tv_assert_eq "$table" "$TV_SUM" "the table beside the credits"
 tv_mouse_to 565 450
-xdotool click 1
+tv_tap
 tv_wait_sum 490 280 150 40 "$play"
 
 tv_note "a game: motion steers the ship, the left button fires ahead of it"

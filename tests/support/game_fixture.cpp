@@ -87,7 +87,12 @@ int GameFixture::runScreen(const std::function<void()>& screen, const std::vecto
                            const std::function<void(int frame)>& inspect)
 {
     testSeam.presents = 0;
-    onEachFrame(lastFrame, [script, inspect](int frame) {
+    // A script that clicks starts past the first steps, in which a screen
+    // takes no press.
+    const bool clicks = std::any_of(script.begin(), script.end(), [](const MouseAt& m) { return m.buttons & (tap | 1); });
+    onEachFrame(lastFrame, [script, inspect, clicks](int frame) {
+        if (frame == 1 && clicks)
+            advanceTicks(doubleClickSteps);
         if (inspect)
             inspect(frame);
         for (const MouseAt& m : script)

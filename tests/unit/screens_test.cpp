@@ -52,6 +52,16 @@ TEST(GuiButton, StateTable)
             EXPECT_EQ(getpixel(images[st.pressed], 1, 1), getpixel(images[2], 101, 51)) << s.first;
         }
     }
+    // Opened with its screen: a press in the first steps, a double click's
+    // second half, does nothing; one after them does.
+    GuiButton b(100, 50, images[0], images[1], "Back", font, 0);
+    testSeam.pointerX = 140, testSeam.pointerY = 65, testSeam.buttons = 0;
+    b.Open(), ++testSeam.leftPresses;
+    for (int step = 0; step < doubleClickSteps; ++step)
+        b.Update();
+    EXPECT_FALSE(b.pressed || b.clicked);
+    testSeam.buttons = L, b.Update(), testSeam.buttons = 0, b.Update();
+    EXPECT_TRUE(b.clicked);
     for (BITMAP* b : images)
         destroy_bitmap(b);
 }
@@ -152,7 +162,8 @@ TEST_F(Screens, MainMenuWelcomeLineAndTable)
     int rowInk = 0, rowMismatches = 0;
     testSeam.pointerX = 600, testSeam.pointerY = 200;
     blackBackground();
-    runScreen([&] { game->mainMenu(); }, click(game->exitButton, 3), 10, [&](int frame) {
+    runScreen([&] { game->mainMenu(); }, {}, 10, [&](int frame) {
+        quitRequested = frame == 3;
         lineStart.push_back(inkAt(game->buffer, 0, 0, screenWidth, text_height(f), false).x);
         testSeam.ticksPerPresent = frame == 1 ? 40 : screenWidth + text_length(f, welcome) + 51;
         for (int y = 400; frame == 2 && y < 415; ++y)
@@ -166,6 +177,7 @@ TEST_F(Screens, MainMenuWelcomeLineAndTable)
     EXPECT_TRUE(lineStart[1] >= 600 && lineStart[1] < 610) << lineStart[1];
     EXPECT_EQ(lineStart[1], lineStart[2]); // a cycle later
     EXPECT_TRUE(rowInk > 0 && rowMismatches == 0) << rowInk << " " << rowMismatches;
+    quitRequested = false;
 }
 
 // A press held as the credits open counts until every button is up; Escape
@@ -197,15 +209,17 @@ TEST_F(Screens, CreditsScrollAndLeaveByBackOnceAnEarlyPressIsOver)
 }
 
 // What was held as it opened must be let go first; the right button does
-// nothing; the closing key stays for the menu.
+// nothing; a tap in the first steps is a double click's second half; the
+// closing key stays for the menu.
 TEST_F(Screens, InstructionsCloseOnALeftClickOrAKey)
 {
     const struct { int startButtons; bool keyBefore; std::vector<MouseAt> script; int keyAt, frames; } cases[] = {
         {L, true, {{5, 0, 0, 0}, {8, 0, 0, L}}, 0, 8}, {0, false, {{2, 0, 0, R}, {10, 0, 0, 0}}, 15, 15},
-        {0, false, {{6, 0, 0, tap}}, 0, 6}};
+        {0, false, {{6, 0, 0, tap}}, 0, 6}, {0, false, {}, 40, 40}};
     for (const auto& c : cases) {
         testSeam.buttons = c.startButtons, testSeam.keyBuffer.assign(c.keyBefore, keyCode(KEY_ESC, 27)), ++testSeam.leftPresses;
         EXPECT_EQ(c.frames, runScreen([&] { game->showInstructions(); }, c.script, 50, [&](int frame) {
+            testSeam.leftPresses += frame == 20 && c.script.empty();
             if (frame == c.keyAt)
                 testSeam.keyBuffer.push_back(keyCode(KEY_SPACE, ' '));
         }));
