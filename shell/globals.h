@@ -8,6 +8,8 @@
 // before any mode.
 constexpr int screenWidth = 640;
 constexpr int screenHeight = 480;
+// The top rows of the picture, which hold the status line in play.
+constexpr int statusLineHeight = 17;
 
 // Settings, written once at start-up.
 extern bool soundOn;
