@@ -8,10 +8,15 @@
 #include "shell/seam_log.h"
 #include "shell/x_present.h"
 
+#include <xalleg.h>
+#include <allegro/internal/aintern.h>
+#include <allegro/platform/aintunix.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -46,6 +51,18 @@ void alRest(unsigned int milliseconds)
         milliseconds -= slice;
         pollMusic();
     }
+}
+
+// The input thread waits for the X lock while we hold it; once it is let go
+// the thread takes it (a mutex is no queue: we give it a moment) and reads
+// every event that came.
+void alRestStill(unsigned int milliseconds)
+{
+    constexpr unsigned int inputMs = 2;
+    XLOCK();
+    rest(milliseconds > inputMs ? milliseconds - inputMs : 0);
+    XUNLOCK();
+    rest(inputMs);
 }
 
 bool alKeyDown(int scancode) { return key[scancode] != 0; }
@@ -88,6 +105,24 @@ void alVoiceSetPriority(int voice, int priority) { voice_set_priority(voice, pri
 void alVoiceStart(int voice) { voice_start(voice); }
 void alReleaseVoice(int voice) { release_voice(voice); }
 
+// The voices playing when the sound was held: the effects and any music
+// stream still going (starting one twice does no harm).
+std::vector<int> heldVoices;
+void alHoldSounds(bool hold)
+{
+    if (!hold) {
+        for (int voice : heldVoices)
+            voice_start(voice);
+        heldVoices.clear();
+        return;
+    }
+    for (int voice = 0; voice < VIRTUAL_VOICES; ++voice)
+        if (voice_check(voice) && voice_get_position(voice) >= 0) {
+            voice_stop(voice);
+            heldVoices.push_back(voice);
+        }
+}
+
 // Allegro's X11 driver sends each line that stretch_blit writes as a request
 // of its own: this is the way only where the X server cannot enlarge.
 void alPresent(BITMAP* picture, int x, int y)
@@ -112,8 +147,8 @@ void alClearScreen(int color)
 const Seam allegroSeam = {
     alMouseMickeys, alMouseButtons, alMouseX, alMouseY,
     alKeyDown, alKeyWaiting, alReadKey, alClearKeys, alLeftPresses,
-    alPlaySample, alAllocateVoice, alVoiceSetPriority, alVoiceStart, alReleaseVoice,
-    alPresent, alClearScreen, alRest,
+    alPlaySample, alAllocateVoice, alVoiceSetPriority, alVoiceStart, alReleaseVoice, alHoldSounds,
+    alPresent, alClearScreen, alRest, alRestStill,
 };
 
 Seam seam = allegroSeam;

@@ -29,11 +29,18 @@ struct Seam {
     void (*voiceSetPriority)(int voice, int priority);
     void (*voiceStart)(int voice);
     void (*releaseVoice)(int voice);
+    // Holds every sound that is playing where it is (true), or lets those
+    // held go on (false); for a paused game.
+    void (*holdSounds)(bool hold);
 
     // Screen and time.
     void (*present)(BITMAP* picture, int x, int y); // copied (opaque) onto its place in the picture
     void (*clearScreen)(int color);                 // the picture's whole place
     void (*rest)(unsigned int milliseconds);
+    // A rest for a picture that stands still: Allegro's input thread, which
+    // otherwise wakes a thousand times a second, rests too, and what came in
+    // meanwhile is taken in at the end.
+    void (*restStill)(unsigned int milliseconds);
 };
 
 // The table in force; starts as allegroSeam.
