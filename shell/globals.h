@@ -31,8 +31,15 @@ extern std::atomic<int> bonusScore;
 // is set, and the shell then shuts down as after Exit.
 extern std::atomic<bool> quitRequested;
 
+// Set while play is paused: the time bonus then stands still.
+extern std::atomic<bool> gamePaused;
+// Set on Allegro's input thread when the window loses the keyboard focus;
+// play pauses when it finds it set, and clears it.
+extern std::atomic<bool> focusLost;
+
 // Installed at 100 Hz: one logic step owed per call.
 void timerFunc();
-// Installed at 1 Hz: drains the time bonus (never below 0), counts the
-// second and publishes the frame count of the second just gone.
+// Installed at 1 Hz: drains the time bonus (never below 0) unless play is
+// paused, counts the second and publishes the frame count of the second
+// just gone.
 void secondsFunc();

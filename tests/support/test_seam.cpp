@@ -77,6 +77,7 @@ ScopedTestSeam::ScopedTestSeam()
 {
     testSeam = TestSeamState(), seam = recordingSeam;
     speedCounter = seconds = frames = fps = bonusScore = 0;
+    gamePaused = focusLost = false;
     soundOn = true, mouseSens = 1.0f;
 }
 
