@@ -52,7 +52,7 @@ extern const Seam allegroSeam;
 // identical pictures are drawn, or until quitRequested is set.
 void waitForTick();
 
-// Called by play and the intro once a frame: true when Escape is held or
+// Called by the intro once a frame: true when Escape is held or
 // was pressed since the last look, however briefly (the key buffer, which
 // this empties).
 bool escapePressed();
