@@ -64,7 +64,8 @@ One key and its value to a line. A line the game cannot take is left out
 and named in Log.txt; every other line is still read.
 
 Mouse motion steers, the left button fires, the right button picks a special
-weapon, Space fires it, Escape ends the game; closing the window leaves it.
+weapon, Space fires it, P or Pause pauses (so does the window losing the
+focus), Escape ends the game; closing the window leaves it.
 One game runs at a time. See man 6 tarnavel.
 EOF
         exit 0
