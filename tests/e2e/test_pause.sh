@@ -12,14 +12,13 @@ loudness()
     tail -c +$(($1 + 1)) "$TV_TMP/sound.raw" | perl -e 'local $/; my @v = unpack "v*", <STDIN>; my $s = 0;
         $s += ($_ - 32768) ** 2 for @v; printf "%.4f\n", @v ? sqrt($s / @v) / 32768 : 0'
 }
-paused() { tv_scan 280 125 80 25 '$r + $g + $b == 765'; [ "$TV_COUNT" -gt 40 ]; } # the white word
 pointer_at() { eval "$(xdotool getmouselocation --shell)"; [ "$X,$Y" = "$1" ]; }
 in_window() { eval "$(xdotool getmouselocation --shell)"; [ "$X" -lt $((TV_X + 640)) ] && [ "$Y" -lt $((TV_Y + 480)) ]; }
 # pause KEY: pressed in play, then the paused picture; PAUSED holds it.
 pause()
 {
     tv_key "$1"
-    tv_until 30 "the paused picture" paused
+    tv_until 30 "the paused picture" tv_paused
     tv_sum 0 0 640 480 PAUSED
 }
 
@@ -58,7 +57,7 @@ xmessage -geometry +700+600 "Somewhere else" &
 message=$!
 tv_until 30 "the xmessage" eval 'other=$(xdotool search --class xmessage | tail -n 1); [ -n "$other" ]'
 xdotool windowfocus --sync "$other"
-tv_until 30 "the paused picture" paused
+tv_until 30 "the paused picture" tv_paused
 tv_sum 0 0 640 480 PAUSED
 xdotool mousemove $((TV_X + 300)) $((TV_Y + 400)) click 1
 tv_wait_sum 0 0 640 480 ! "$PAUSED"
