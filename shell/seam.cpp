@@ -53,16 +53,14 @@ void alRest(unsigned int milliseconds)
     }
 }
 
-// The input thread waits for the X lock while we hold it; once it is let go
-// the thread takes it (a mutex is no queue: we give it a moment) and reads
-// every event that came.
+// Allegro's input thread waits at the X lock while we hold it; what came in
+// meanwhile is read here, on our thread, before the lock is let go.
 void alRestStill(unsigned int milliseconds)
 {
-    constexpr unsigned int inputMs = 2;
     XLOCK();
-    rest(milliseconds > inputMs ? milliseconds - inputMs : 0);
+    rest(milliseconds);
+    _xwin_handle_input();
     XUNLOCK();
-    rest(inputMs);
 }
 
 bool alKeyDown(int scancode) { return key[scancode] != 0; }

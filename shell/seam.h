@@ -39,7 +39,7 @@ struct Seam {
     void (*rest)(unsigned int milliseconds);
     // A rest for a picture that stands still: Allegro's input thread, which
     // otherwise wakes a thousand times a second, rests too, and what came in
-    // meanwhile is taken in at the end.
+    // meanwhile is read at the end.
     void (*restStill)(unsigned int milliseconds);
 };
 
