@@ -129,7 +129,7 @@ int main()
     get_desktop_resolution(&desktopWidth, &desktopHeight);
     setGraphicsMode(settings.windowed, settings.colorDepth,
                     chooseScale(settings.scale, settings.windowed, desktopWidth, desktopHeight));
-    // After the mode, which may clear the display-switch callbacks.
+    // Play pauses when the window loses the keyboard focus.
     if (set_display_switch_callback(SWITCH_OUT, focusLeft) != 0)
         logLine("The window's focus cannot be followed: play does not pause when it goes elsewhere.");
     set_color_conversion(COLORCONV_TOTAL);
