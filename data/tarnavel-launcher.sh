@@ -67,7 +67,8 @@ and named in Log.txt; every other line is still read. The Options page in
 the menu changes all but Color while the game runs.
 
 Mouse motion steers, the left button fires, the right button picks a special
-weapon, Space fires it, Escape ends the game; closing the window leaves it.
+weapon, Space fires it, P or Pause pauses (so does the window losing the
+focus), Escape ends the game; closing the window leaves it.
 One game runs at a time. See man 6 tarnavel.
 EOF
         exit 0

@@ -26,7 +26,6 @@ constexpr int entryInset = 57;            // enemies enter this far in from a si
 constexpr int destLeftMin = 60;           // destinations keep clear of the left edge,
 constexpr int destRightMargin = 65;       // the right edge
 constexpr int destBottomMargin = 40;      // and the exit row at the bottom
-constexpr int statusLineHeight = 17;
 constexpr float explosionEnd = EXP_FIREBALL_FIRST + EXP_FRAMES;
 constexpr float explosionPerStep = 0.45f;
 constexpr int pushBackMargin = 10;        // push-back stops this far from the right and bottom

@@ -14,7 +14,6 @@ namespace {
 
 constexpr float maxSpeed = 4.5f;
 constexpr double steeringPerMickey = 0.01; // pixels per step per mickey, before mouseSens
-constexpr int statusLineHeight = 17;       // top rows that belong to the status line
 constexpr int stepsBetweenShots = 20;      // a shot needs more than this since the last
 constexpr float explosionPerStep = 0.45f;  // explosion frames per logic step
 constexpr int shipVolume = 200;

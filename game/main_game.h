@@ -84,7 +84,8 @@ public:
     // driver call them directly.
     void startGame();
     void logicStep();
-    void drawFrame();
+    void drawFrame();  // drawField, then the picture shown
+    void drawField();  // the field and the status line, into buffer
     void gameOver();
     // Places the score in the table under name when it qualifies, and saves.
     void enterScore(const std::string& name);
@@ -101,4 +102,6 @@ private:
     DATAFILE* loadCheckedDatafile(const CatalogueFile& file, std::string (*checkObjects)(const char*) = nullptr);
     // The blocking screen between two waves, shown by nextWave.
     void waveCompletedScreen();
+    // Play held still, shown by playGame.
+    bool pausePlay();
 };

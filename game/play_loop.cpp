@@ -10,6 +10,7 @@
 #include "shell/catalogue.h"
 #include "shell/globals.h"
 #include "shell/music.h"
+#include "shell/raw_mouse.h"
 #include "shell/seam.h"
 
 #include <string>
@@ -22,6 +23,41 @@ int panOf(float x) { return static_cast<int>(x / screenWidth * 255); }
 // from the table's file. Space, Escape and keys without a character are out.
 bool isNameCharacter(int c) { return c >= 33 && c <= 126; }
 
+// How much black (of 255) the paused picture lays over the field; while
+// paused the game looks at the keys and the mouse this often.
+constexpr int pausedShade = 160;
+constexpr unsigned int pausedRestMs = 25;
+
+// The pause keys as the last look left them; set by playGame.
+bool pKeyFree = true;     // P let go since it last counted
+bool pauseKeyWas = false; // Pause's entry in Allegro's key array
+
+struct PlayKeys {
+    bool escape = false; // held, or pressed since the last look
+    bool pause = false;  // P or Pause pressed anew
+};
+
+// Empties the key buffer, so that a press however short counts. A held P
+// repeats there: it counts once, and again only after being let go.
+// Allegro's X11 keyboard never sees Pause let go and flips its entry in the
+// key array at each press instead: a change counts.
+PlayKeys lookAtKeys()
+{
+    PlayKeys keys;
+    keys.escape = seam.keyDown(KEY_ESC);
+    bool typedP = false;
+    while (seam.keyWaiting()) {
+        const int scancode = seam.readKey() >> 8;
+        keys.escape = keys.escape || scancode == KEY_ESC;
+        typedP = typedP || scancode == KEY_P;
+    }
+    const bool pauseKey = seam.keyDown(KEY_PAUSE);
+    keys.pause = (typedP && pKeyFree) || pauseKey != pauseKeyWas;
+    pKeyFree = (pKeyFree && !typedP) || !seam.keyDown(KEY_P);
+    pauseKeyWas = pauseKey;
+    return keys;
+}
+
 } // namespace
 
 // Called by the menu dispatch; returns after the name entry, or at once when
@@ -29,8 +65,15 @@ bool isNameCharacter(int c) { return c >= 33 && c <= 126; }
 void MainGameClass::playGame()
 {
     startGame();
-    seam.clearKeys(); // nothing typed in the menu ends the game
-    while (!escapePressed() && !quitRequested) {
+    seam.clearKeys();  // nothing typed in the menu ends the game
+    focusLost = false; // nor pauses it
+    pKeyFree = true;
+    pauseKeyWas = seam.keyDown(KEY_PAUSE);
+    while (!quitRequested) {
+        const bool away = focusLost.exchange(false);
+        const PlayKeys keys = lookAtKeys();
+        if (keys.escape || ((keys.pause || away) && !pausePlay()))
+            break;
         while (speedCounter > 0) {
             logicStep();
             --speedCounter;
@@ -47,6 +90,56 @@ void MainGameClass::playGame()
     } else {
         enterScore("");
     }
+}
+
+// Holds play still until P, Pause or a left click, then goes on with no
+// step owed for the time paused; false when Escape ends the game meanwhile
+// or the game is asked to quit. The paused picture is shown once; the
+// process sleeps, with the sound held and the pointer free.
+bool MainGameClass::pausePlay()
+{
+    const int w = screenWidth;
+    const int h = screenHeight;
+    gamePaused = true;
+    pauseMusic();
+    seam.holdSounds(true);
+    releaseRawMouse();
+
+    // The field dimmed under the status line, and darker still behind the
+    // words, which stand clear of the ship's starting place.
+    const int black = makecol(0, 0, 0);
+    const int top = h / 2 - 110;
+    drawField();
+    drawing_mode(DRAW_MODE_TRANS, nullptr, 0, 0);
+    set_trans_blender(0, 0, 0, pausedShade);
+    rectfill(buffer, 0, statusLineHeight, w - 1, h - 1, black);
+    rectfill(buffer, 0, top - 14, w - 1, top + 56, black);
+    solid_mode();
+    textout_centre_ex(buffer, fontAt(miscData, MISC_FONT_LARGE), "Paused", w / 2, top, makecol(255, 255, 255), -1);
+    textout_centre_ex(buffer, fontAt(miscData, MISC_FONT_SMALL), "Press P or click to go on, Escape to end the game.",
+                      w / 2, top + 30, makecol(200, 200, 200), -1);
+    seam.present(buffer, 0, 0);
+
+    const int presses = seam.leftPresses();
+    PlayKeys keys;
+    while (!keys.escape && !keys.pause && seam.leftPresses() == presses && !quitRequested) {
+        seam.restStill(pausedRestMs);
+        keys = lookAtKeys();
+    }
+    const bool goOn = !keys.escape && !quitRequested;
+    if (goOn) {
+        // The motion of the pause is dropped, and a click that goes on is no shot.
+        int mx = 0;
+        int my = 0;
+        seam.mouseMickeys(&mx, &my);
+        player->fireHeld = true;
+    }
+    focusLost = false;
+    seam.holdSounds(false);
+    resumeMusic();
+    speedCounter = 0;
+    gamePaused = false;
+    return goOn;
 }
 
 void MainGameClass::startGame()
@@ -157,6 +250,13 @@ void MainGameClass::logicStep()
 
 void MainGameClass::drawFrame()
 {
+    drawField();
+    seam.present(buffer, 0, 0);
+    player->specialFired = false;
+}
+
+void MainGameClass::drawField()
+{
     const int w = screenWidth;
     const int h = screenHeight;
     FONT* font = fontAt(miscData, MISC_FONT_SMALL);
@@ -182,8 +282,6 @@ void MainGameClass::drawFrame()
     if (!exitOpen)
         hline(buffer, w / 2 - 21, h - 1, w / 2 + 20, makecol(140, 0, 0));
     player->drawInfo(buffer, wave, font, fps);
-    seam.present(buffer, 0, 0);
-    player->specialFired = false;
 }
 
 // The game-over picture and the final score; a qualifying score takes a name

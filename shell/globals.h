@@ -8,6 +8,8 @@
 // before any mode.
 constexpr int screenWidth = 640;
 constexpr int screenHeight = 480;
+// The top rows of the picture, which hold the status line in play.
+constexpr int statusLineHeight = 17;
 
 // Settings: set at start-up, and again by the Options page.
 extern bool soundOn;
@@ -29,8 +31,15 @@ extern std::atomic<int> bonusScore;
 // is set, and the shell then shuts down as after Exit.
 extern std::atomic<bool> quitRequested;
 
+// Set while play is paused: the time bonus then stands still.
+extern std::atomic<bool> gamePaused;
+// Set on Allegro's input thread when the window loses the keyboard focus;
+// play pauses when it finds it set, and clears it.
+extern std::atomic<bool> focusLost;
+
 // Installed at 100 Hz: one logic step owed per call.
 void timerFunc();
-// Installed at 1 Hz: drains the time bonus (never below 0), counts the
-// second and publishes the frame count of the second just gone.
+// Installed at 1 Hz: drains the time bonus (never below 0) unless play is
+// paused, counts the second and publishes the frame count of the second
+// just gone.
 void secondsFunc();

@@ -29,6 +29,8 @@ namespace {
 // sets the flag: the signal may land anywhere inside Allegro or Xlib.
 void requestQuit(int) { quitRequested = true; }
 void closeButtonPressed() { quitRequested = true; }
+// On Allegro's input thread; play pauses when it sees the flag.
+void focusLeft() { focusLost = true; }
 
 // Shows a message that comes before the graphics mode (it goes to the log
 // too, once the log is open) and ends the process with status 1.
@@ -125,6 +127,9 @@ int main()
     get_desktop_resolution(&desktopWidth, &desktopHeight);
     setGraphicsMode(settings.windowed, settings.colorDepth,
                     chooseScale(settings.scale, settings.windowed, desktopWidth, desktopHeight));
+    // Play pauses when the window loses the keyboard focus.
+    if (set_display_switch_callback(SWITCH_OUT, focusLeft) != 0)
+        logLine("The window's focus cannot be followed: play does not pause when it goes elsewhere.");
     set_color_conversion(COLORCONV_TOTAL);
     text_mode(-1);
     install_int_ex(timerFunc, BPS_TO_TIMER(100));

@@ -8,10 +8,15 @@
 #include "shell/seam_log.h"
 #include "shell/x_present.h"
 
+#include <xalleg.h>
+#include <allegro/internal/aintern.h>
+#include <allegro/platform/aintunix.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -46,6 +51,16 @@ void alRest(unsigned int milliseconds)
         milliseconds -= slice;
         pollMusic();
     }
+}
+
+// Allegro's input thread waits at the X lock while we hold it; what came in
+// meanwhile is read here, on our thread, before the lock is let go.
+void alRestStill(unsigned int milliseconds)
+{
+    XLOCK();
+    rest(milliseconds);
+    _xwin_handle_input();
+    XUNLOCK();
 }
 
 bool alKeyDown(int scancode) { return key[scancode] != 0; }
@@ -88,6 +103,24 @@ void alVoiceSetPriority(int voice, int priority) { voice_set_priority(voice, pri
 void alVoiceStart(int voice) { voice_start(voice); }
 void alReleaseVoice(int voice) { release_voice(voice); }
 
+// The voices playing when the sound was held: the effects and any music
+// stream still going (starting one twice does no harm).
+std::vector<int> heldVoices;
+void alHoldSounds(bool hold)
+{
+    if (!hold) {
+        for (int voice : heldVoices)
+            voice_start(voice);
+        heldVoices.clear();
+        return;
+    }
+    for (int voice = 0; voice < VIRTUAL_VOICES; ++voice)
+        if (voice_check(voice) && voice_get_position(voice) >= 0) {
+            voice_stop(voice);
+            heldVoices.push_back(voice);
+        }
+}
+
 // Allegro's X11 driver sends each line that stretch_blit writes as a request
 // of its own: this is the way only where the X server cannot enlarge.
 void alPresent(BITMAP* picture, int x, int y)
@@ -112,8 +145,8 @@ void alClearScreen(int color)
 const Seam allegroSeam = {
     alMouseMickeys, alMouseButtons, alMouseX, alMouseY,
     alKeyDown, alKeyWaiting, alReadKey, alClearKeys, alLeftPresses,
-    alPlaySample, alAllocateVoice, alVoiceSetPriority, alVoiceStart, alReleaseVoice,
-    alPresent, alClearScreen, alRest, changeGraphicsMode,
+    alPlaySample, alAllocateVoice, alVoiceSetPriority, alVoiceStart, alReleaseVoice, alHoldSounds,
+    alPresent, alClearScreen, alRest, alRestStill, changeGraphicsMode,
 };
 
 Seam seam = allegroSeam;

@@ -29,11 +29,18 @@ struct Seam {
     void (*voiceSetPriority)(int voice, int priority);
     void (*voiceStart)(int voice);
     void (*releaseVoice)(int voice);
+    // Holds every sound that is playing where it is (true), or lets those
+    // held go on (false); for a paused game.
+    void (*holdSounds)(bool hold);
 
     // Screen and time.
     void (*present)(BITMAP* picture, int x, int y); // copied (opaque) onto its place in the picture
     void (*clearScreen)(int color);                 // the picture's whole place
     void (*rest)(unsigned int milliseconds);
+    // A rest for a picture that stands still: Allegro's input thread, which
+    // otherwise wakes a thousand times a second, rests too, and what came in
+    // meanwhile is read at the end.
+    void (*restStill)(unsigned int milliseconds);
     // A new mode for the Windowed and Scale settings; false when it cannot be
     // set and the one before is back (changeGraphicsMode).
     bool (*screenMode)(bool windowed, int scale);
@@ -48,7 +55,7 @@ extern const Seam allegroSeam;
 // identical pictures are drawn, or until quitRequested is set.
 void waitForTick();
 
-// Called by play and the intro once a frame: true when Escape is held or
+// Called by the intro once a frame: true when Escape is held or
 // was pressed since the last look, however briefly (the key buffer, which
 // this empties).
 bool escapePressed();

@@ -184,6 +184,7 @@ void apPlay(SAMPLE*, int, int, int) {}
 int apAllocate(SAMPLE*) { return roll(4) == 0 ? -1 : 3; }
 void apPriority(int, int) {}
 void apVoice(int) {}
+void apHold(bool) {}
 void apPresent(BITMAP*, int, int)
 {
     ++a.frames;
@@ -245,7 +246,7 @@ bool startHeadless()
 
 const Seam autopilotSeam = {
     apMickeys, apButtons, apPointerX, apPointerY, apKeyDown, apKeyWaiting, apReadKey, apClearKeys, apLeftPresses,
-    apPlay, apAllocate, apPriority, apVoice, apVoice, apPresent, apClearScreen, apRest,
+    apPlay, apAllocate, apPriority, apVoice, apVoice, apHold, apPresent, apClearScreen, apRest, apRest,
     [](bool, int) { return true; },
 };
 

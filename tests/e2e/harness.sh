@@ -32,6 +32,9 @@
 #                                  TV_SCALE, held until the game shows it, or with tap a press and release
 #                                  back to back
 #   tv_run_to_exit                 starts the game, skips the intro, chooses Exit; the status must be 0
+#   tv_paused                      true while play shows its paused picture (the white word "Paused")
+#   tv_leave_play                  from play: Escape to game over, a name (a pick-up may have put the score on
+#                                  the table) or a key that leaves, the menu, Exit; waits for the end
 
 set -u -o pipefail
 
@@ -274,4 +277,15 @@ tv_run_to_exit()
     tv_choose exit
     tv_wait_exit
     tv_assert_eq 0 "$TV_STATUS" "exit status"
+}
+
+tv_paused() { tv_scan 280 125 80 25 '$r + $g + $b == 765'; [ "$TV_COUNT" -gt 40 ]; }
+
+tv_leave_play()
+{
+    tv_hold Escape tv_wait_seam '^clear ' 2
+    tv_type x
+    tv_hold Return tv_menu
+    tv_choose exit
+    tv_wait_exit
 }

@@ -69,7 +69,8 @@ const Seam recordingSeam = {
     [](int voice, int priority) { record(SoundCall::Priority, nullptr, priority, 0, 0, voice); },
     [](int voice) { record(SoundCall::Start, nullptr, 0, 0, 0, voice); },
     [](int voice) { record(SoundCall::Release, nullptr, 0, 0, 0, voice); },
-    present, [](int) { ++ts.screenClears; }, restFor,
+    [](bool hold) { record(SoundCall::Hold, nullptr, hold, 0, 0, -1); },
+    present, [](int) { ++ts.screenClears; }, restFor, restFor,
     [](bool windowed, int scale) { return ts.screenModes.push_back({windowed, scale}), ts.screenModeWorks; },
 };
 
@@ -77,6 +78,7 @@ ScopedTestSeam::ScopedTestSeam()
 {
     testSeam = TestSeamState(), seam = recordingSeam;
     speedCounter = seconds = frames = fps = bonusScore = 0;
+    gamePaused = focusLost = false;
     soundOn = true, mouseSens = 1.0f;
 }
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 struct SoundCall {
-    enum Kind { Play, Allocate, Priority, Start, Release } kind;
+    enum Kind { Play, Allocate, Priority, Start, Release, Hold } kind;
     SAMPLE* sample;     // Play, Allocate
-    int volume;         // Play; Priority: the priority
+    int volume;         // Play; Priority: the priority; Hold: 1 held, 0 let go
     int pan, frequency; // Play
     int voice;          // Allocate (the voice given), Priority, Start, Release
 };

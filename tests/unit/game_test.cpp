@@ -136,6 +136,85 @@ TEST_F(Game, AWaveClosedDuringTheCountKeepsItsWholeBonus)
     EXPECT_EQ(1010, ship->score);
 }
 
+// Paused for five simulated seconds (kind 0 due every two): one still
+// picture, the field dimmed, no step, no sound, the bonus kept; the motion
+// sent meanwhile is dropped and the click that goes on is no shot; then one
+// step per tick. A held P repeats in the key buffer and counts once. Escape
+// or a close ends the game from the pause.
+TEST_F(Game, APauseHoldsPlayUntilPPauseOrAClick)
+{
+    enum How { P, HeldP, Pause, Focus, Click, Escape, Quit };
+    const struct { const char* what; How pause, end; } cases[] = {
+        {"P, then P", P, P}, {"Pause, then Pause", Pause, Pause}, {"the focus lost, then a click", Focus, Click},
+        {"P held, repeating, let go, then P", HeldP, P}, {"P, then Escape", P, Escape}, {"P, then closed", P, Quit}};
+    const int top = screenHeight / 2 - 124, bottom = screenHeight / 2 - 54; // the band behind the words
+    for (const auto& c : cases) {
+        testSeam.presents = testSeam.screenClears = 0, testSeam.sounds.clear();
+        std::vector<int> atPause, afterPause, xs;
+        unsigned int pausedAt = 0;
+        size_t soundsAtPause = 0;
+        bool ended = false;
+        auto state = [&] { return std::vector<int>{int(ship->x), int(ship->y), bonusScore, int(game->enemies.size())}; };
+        testSeam.onWait = [&] {
+            if (!gamePaused)
+                return;
+            if (testSeam.restedMs - pausedAt < 2500)
+                return testSeam.keyBuffer.assign(c.pause == HeldP, keyCode(KEY_P, 'p')); // repeats while held
+            testSeam.keys[KEY_P] = false;
+            quitRequested = quitRequested || testSeam.restedMs - pausedAt > 10000; // a pause that never ends
+            if (testSeam.restedMs - pausedAt >= 5000 && !ended) {
+                ended = true, testSeam.mickeyX = 700, testSeam.buttons = c.end == Click;
+                testSeam.keyBuffer.assign(c.end == P, keyCode(KEY_P, 'p')), testSeam.leftPresses += c.end == Click;
+                testSeam.keys[KEY_ESC] = c.end == Escape, quitRequested = c.end == Quit;
+                testSeam.keys[KEY_PAUSE] = c.pause == Pause && c.end != Pause; // Allegro flips it at each press
+            }
+        };
+        onEachFrame(100, [&](int frame) {
+            if (frame == 32) // the first picture after the pause: play or game over
+                afterPause = state();
+            if (frame >= 32 && testSeam.screenClears == 0)
+                xs.push_back(int(ship->x));
+            if (testSeam.screenClears > 0) // game over
+                return testSeam.keyBuffer.assign(1, keyCode(KEY_A, 'a'));
+            if (frame == 1)
+                clearField(), ship->x = ship->y = 300, ship->vx = ship->vy = 1, game->enemySpawns[0].interval = 2;
+            if (frame == 30) {
+                testSeam.keyBuffer.assign(c.pause == P || c.pause == HeldP, keyCode(KEY_P, 'p'));
+                testSeam.keys[KEY_P] = c.pause == HeldP, testSeam.keys[KEY_PAUSE] = c.pause == Pause;
+                focusLost = c.pause == Focus;
+            }
+            if (frame == 31) {
+                atPause = state(), pausedAt = testSeam.restedMs, soundsAtPause = testSeam.sounds.size();
+                int brightest = 0, white = 0; // outside the band; the words' pixels
+                for (int y = statusLineHeight; y < screenHeight; ++y)
+                    for (int x = 0; x < screenWidth; ++x) {
+                        const int p = getpixel(game->buffer, x, y);
+                        if (y < top || y > bottom)
+                            brightest = std::max({brightest, getr(p), getg(p), getb(p)});
+                        white += p == makecol(255, 255, 255);
+                    }
+                EXPECT_LE(brightest, 96) << c.what;
+                EXPECT_GT(white, 50) << c.what;
+            }
+            testSeam.keys[KEY_ESC] = frame == 36;
+        });
+        game->playGame();
+        if (afterPause.empty())
+            afterPause = state();
+        quitRequested = false, testSeam.keys[KEY_ESC] = testSeam.keys[KEY_PAUSE] = false, testSeam.buttons = 0;
+        EXPECT_EQ(atPause, afterPause) << c.what;
+        for (size_t i = 0; i < xs.size(); ++i)
+            EXPECT_EQ(afterPause[0] + int(i), xs[i]) << c.what << ": one step per tick, the motion dropped";
+        EXPECT_EQ(c.end == Escape || c.end == Quit ? 0u : 5u, xs.size()) << c.what;
+        EXPECT_EQ(0u, ship->bullets.size()) << c.what;
+        EXPECT_GE(testSeam.restedMs - pausedAt, 5000u) << c.what;
+        ASSERT_TRUE(soundsAtPause > 0 && soundsAtPause < testSeam.sounds.size()) << c.what;
+        const SoundCall &held = testSeam.sounds[soundsAtPause - 1], &letGo = testSeam.sounds[soundsAtPause];
+        EXPECT_EQ(std::make_tuple(SoundCall::Hold, 1, SoundCall::Hold, 0),
+                  std::make_tuple(held.kind, held.volume, letGo.kind, letGo.volume)) << c.what;
+    }
+}
+
 // A fired weapon acts on every enemy, an exploding one too, in each step
 // until the next frame, which shows its flash once.
 TEST_F(Game, SpecialWeaponsSlowPushBackOrDamageUntilTheNextFrame)
