@@ -91,6 +91,15 @@ int MainGameClass::mainMenu()
     int welcomeX = screenWidth;
     // Nothing is chosen with the keys until the first arrow.
     int chosen = -1;
+    // The background goes into the buffer whole once. After that a frame
+    // puts back only the places it draws differently (the welcome line's
+    // strip, the buttons, the pointer's last place) and draws the table
+    // again on itself: a whole copy in every frame cost more than all the
+    // rest of the menu.
+    blit(background, buffer, 0, 0, 0, 0, screenWidth, screenHeight);
+    BITMAP* const pointer = bitmapAt(miscData, MISC_POINTER);
+    int pointerX = 0, pointerY = 0;
+    const auto restore = [&](int x, int y, int w, int h) { blit(background, buffer, x, y, x, y, w, h); };
     speedCounter = 0;
 
     while (!quitRequested) {
@@ -127,14 +136,16 @@ int MainGameClass::mainMenu()
             --speedCounter;
         }
 
-        // The whole-screen pictures have no transparent pixels: copied,
-        // not tested pixel by pixel as draw_sprite would.
-        blit(background, buffer, 0, 0, 0, 0, screenWidth, screenHeight);
+        restore(0, 0, screenWidth, text_height(menuFont));
+        restore(pointerX, pointerY, pointer->w, pointer->h);
+        for (GuiButton* button : buttons)
+            restore(button->x, button->y, button->width, button->height);
         textout_ex(buffer, menuFont, welcomeText, welcomeX, 0, welcomeColor, -1);
         drawHighscoreTable(buffer, menuFont, *highscores);
         for (GuiButton* button : buttons)
             button->Draw(buffer);
-        drawMenuPointer(buffer, miscData);
+        pointerX = seam.mouseX() - 2, pointerY = seam.mouseY() - 2;
+        draw_sprite(buffer, pointer, pointerX, pointerY);
         seam.present(buffer, 0, 0);
         waitForTick();
     }

@@ -148,6 +148,39 @@ TEST_F(Screens, MainMenuByKeys)
     }
 }
 
+// The menu puts back only the places it draws anew: once the pointer has
+// moved and the keys have moved the highlight on, the picture below the
+// welcome line is the one a whole redraw makes.
+TEST_F(Screens, MainMenuLeavesNoTrails)
+{
+    BITMAP* const whole = create_bitmap(screenWidth, screenHeight);
+    BITMAP* const pointer = bitmapAt(game->miscData, MISC_POINTER);
+    FONT* const small = fontAt(game->miscData, MISC_FONT_SMALL);
+    GuiButton* const buttons[] = {game->optionsButton, game->playButton, game->instructionsButton,
+                                  game->creditsButton, game->exitButton};
+    int mismatches = -1;
+    testSeam.pointerX = 560, testSeam.pointerY = 300;
+    runScreen([&] { game->mainMenu(); }, {}, 10, [&](int frame) {
+        if (frame == 2 || frame == 3)
+            testSeam.keyBuffer.push_back(keyCode(KEY_DOWN, 0)), testSeam.pointerX = 100, testSeam.pointerY = 390;
+        if (frame == 5) {
+            blit(bitmapAt(game->miscData, MISC_BACKGROUND), whole, 0, 0, 0, 0, screenWidth, screenHeight);
+            drawHighscoreTable(whole, small, *game->highscores);
+            for (GuiButton* b : buttons)
+                b->Draw(whole);
+            draw_sprite(whole, pointer, 98, 388);
+            mismatches = 0;
+            for (int y = text_height(small); y < screenHeight; ++y)
+                for (int x = 0; x < screenWidth; ++x)
+                    mismatches += getpixel(whole, x, y) != getpixel(game->buffer, x, y);
+        }
+        quitRequested = frame == 6;
+    });
+    quitRequested = false;
+    EXPECT_EQ(0, mismatches);
+    destroy_bitmap(whole);
+}
+
 // The line moves a pixel a step from the right edge and re-enters there 50
 // pixels after its end has left the screen. The table's rows, all alike,
 // stand 15 pixels apart from y 400.
