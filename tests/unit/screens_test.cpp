@@ -159,7 +159,7 @@ TEST_F(Screens, MainMenuLeavesNoTrails)
     GuiButton* const buttons[] = {game->optionsButton, game->playButton, game->instructionsButton,
                                   game->creditsButton, game->exitButton};
     int mismatches = -1;
-    testSeam.pointerX = 560, testSeam.pointerY = 300;
+    testSeam.pointerX = 300, testSeam.pointerY = 200;
     runScreen([&] { game->mainMenu(); }, {}, 10, [&](int frame) {
         if (frame == 2 || frame == 3)
             testSeam.keyBuffer.push_back(keyCode(KEY_DOWN, 0)), testSeam.pointerX = 100, testSeam.pointerY = 390;
