@@ -147,7 +147,7 @@ int main()
         startMusic(game->musicData, musicVolume);
     done("Running menus... ");
 
-    startSeam();
+    startSeam(game->buffer);
     game->showIntro();
     int choice = 2;
     while (choice != 1 && !quitRequested) {

@@ -155,10 +155,11 @@ namespace {
 
 // The picture through the X server where it offers what that needs,
 // otherwise through Allegro's screen.
-void choosePresent()
+void choosePresent(BITMAP* canvas)
 {
     if (!openXPresent())
         return;
+    shareCanvas(canvas);
     atexit(closeXPresent);
     seam.present = xPresent;
     seam.clearScreen = xClearScreen;
@@ -196,10 +197,10 @@ bool escapePressed()
     return pressed;
 }
 
-void startSeam()
+void startSeam(BITMAP* canvas)
 {
     mouse_callback = countPresses;
-    choosePresent();
+    choosePresent(canvas);
     chooseMickeys();
     const char* logPath = getenv("TARNAVEL_SEAM_LOG");
     if (logPath && *logPath)

@@ -60,7 +60,9 @@ void waitForTick();
 // this empties).
 bool escapePressed();
 
-// Set-up for play: called by the shell once the mouse and the window exist.
+// Set-up for play: called by the shell once the mouse and the window exist,
+// with the back buffer every screen draws into (drawn in memory the X server
+// reads, where it can be).
 // Where the X server offers raw motion it replaces Allegro's mickeys; with
 // TARNAVEL_SEAM_LOG set, the calls are also recorded (shell/seam_log.h).
-void startSeam();
+void startSeam(BITMAP* canvas);

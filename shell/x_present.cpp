@@ -27,6 +27,7 @@ XImage* image = nullptr; // the 640 x 480 staging picture, shared with the serve
 XShmSegmentInfo shm;
 bool sharedImage = false;
 bool putPending = false; // the server may still be reading the shared image
+BITMAP* canvas = nullptr; // the game's back buffer, drawn in the shared image
 Pixmap pixmap = None;    // the last picture, as the server keeps it
 GC gc = nullptr;
 Picture source = None;   // the pixmap, enlarged by the viewport's factor
@@ -73,6 +74,9 @@ void send(int x, int y, int w, int h)
     if (sharedImage) {
         XShmPutImage(_xwin.display, pixmap, gc, image, x, y, x, y, w, h, False);
         putPending = true;
+        // The canvas is drawn on again as soon as this returns.
+        if (canvas)
+            awaitPut();
     } else {
         XPutImage(_xwin.display, pixmap, gc, image, x, y, x, y, w, h);
     }
@@ -206,6 +210,22 @@ void followViewport()
     XUNLOCK();
 }
 
+bool shareCanvas(BITMAP* picture)
+{
+    if (!opened || !sharedImage || picture->w != screenWidth || picture->h != screenHeight
+        || bitmap_color_depth(picture) != 32 || _rgb_r_shift_32 != layout.redShift
+        || _rgb_g_shift_32 != layout.greenShift || _rgb_b_shift_32 != layout.blueShift)
+        return false;
+    XLOCK();
+    awaitPut();
+    convertPicture(picture, staged(0, 0), image->bytes_per_line / 4, layout);
+    for (int y = 0; y < screenHeight; ++y)
+        picture->line[y] = reinterpret_cast<unsigned char*>(staged(0, y));
+    canvas = picture;
+    XUNLOCK();
+    return true;
+}
+
 void xPresent(BITMAP* picture, int x, int y)
 {
     const int left = std::max(x, 0);
@@ -219,7 +239,8 @@ void xPresent(BITMAP* picture, int x, int y)
         part = create_sub_bitmap(picture, left - x, top - y, width, height);
     XLOCK();
     awaitPut();
-    convertPicture(part, staged(left, top), image->bytes_per_line / 4, layout);
+    if (part->line[0] != reinterpret_cast<unsigned char*>(staged(left, top)))
+        convertPicture(part, staged(left, top), image->bytes_per_line / 4, layout);
     send(left, top, width, height);
     XUNLOCK();
     if (part != picture)

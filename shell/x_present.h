@@ -24,6 +24,13 @@ void closeXPresent();
 // through set_gfx_mode): the pictures go to the viewport now in force.
 void followViewport();
 
+// Where the staging picture is shared with the server and holds 32-bit
+// pixels laid out as canvas's, points canvas's rows into it: the game then
+// draws straight into what the server reads, and presenting the canvas
+// copies nothing. A 640 x 480 canvas that lives until closeXPresent.
+// Returns whether it did.
+bool shareCanvas(BITMAP* canvas);
+
 // The seam's present and clearScreen on the X server.
 void xPresent(BITMAP* picture, int x, int y);
 void xClearScreen(int color);
