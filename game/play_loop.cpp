@@ -314,6 +314,9 @@ void MainGameClass::gameOver()
         clear_to_color(buffer, makecol(0, 0, 0));
         draw_sprite(buffer, picture, w / 2 - picture->w / 2, h / 2 - picture->h);
         textout_centre_ex(buffer, font, scoreLine.c_str(), w / 2, h / 2 + 15, makecol(255, 200, 70), -1);
+        if (!onList)
+            textout_centre_ex(buffer, fontAt(miscData, MISC_FONT_SMALL), "Press a key or click to go on.", w / 2,
+                              h / 2 + picture->h + 15, makecol(200, 200, 200), -1);
         if (onList) {
             textout_centre_ex(buffer, font, "Enter your name: ", w / 2, h / 2 + picture->h - 5,
                               makecol(255, 255, 255), -1);
