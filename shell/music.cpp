@@ -44,6 +44,7 @@ float fullVolume = 1.0f;
 Playing current, leaving;
 long heldPosition = -1; // where the loop in play stopped for the jingle
 bool paused = false;
+int waiting = -1;       // asked for while the jingle plays: it follows the jingle
 
 void stop(Playing& p)
 {
@@ -156,7 +157,16 @@ void setMusicVolume(int volume)
 
 void playMusic(int piece)
 {
-    if (!pieces || piece == current.piece)
+    if (!pieces)
+        return;
+    // The jingle plays to its end, however short the screen it belongs to:
+    // what is asked for meanwhile follows it.
+    if (current.piece == MUSIC_JINGLE && piece != MUSIC_JINGLE) {
+        waiting = piece;
+        return;
+    }
+    waiting = -1;
+    if (piece == current.piece)
         return;
     const bool takeUp = piece == MUSIC_PLAY && heldPosition >= 0;
     const long from = takeUp ? heldPosition : 0;
@@ -195,8 +205,12 @@ void pollMusic()
     }
     if (current.player) {
         applyFade(current);
-        if (musicSeam.poll(current.player) != 0)
+        if (musicSeam.poll(current.player) != 0) {
             stop(current); // a piece played once has ended
+            const int next = waiting;
+            if (next >= 0)
+                playMusic(next);
+        }
     }
 }
 
@@ -225,5 +239,6 @@ void stopMusic()
     stop(current);
     pieces = nullptr;
     heldPosition = -1;
+    waiting = -1;
     paused = false;
 }

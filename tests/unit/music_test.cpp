@@ -220,6 +220,23 @@ TEST_F(MusicRoute, EachScreenAsksForItsPiece)
     }
 }
 
+// A wave-completed screen shorter than the jingle: the jingle plays to its
+// end, and only then is the loop taken up.
+TEST_F(MusicRoute, TheJinglePlaysToItsEnd)
+{
+    musicOn = true, rebuildGame(), heard.clear(), players.clear();
+    musicSeam = recordingMusic, pieces = &game->musicData;
+    startMusic(game->musicData, 80);
+    game->startGame(), pollMusic(), bonusScore = 0; // "Sorry, no time bonus.": a screen of a few frames
+    onEachFrame(5000, [](int) { testSeam.buttons = 1; });
+    game->nextWave();
+    EXPECT_EQ("start 2 at 80 once", heard.back());
+    for (int poll = 0; poll < 60; ++poll)
+        pollMusic();
+    const auto end = std::find(heard.begin(), heard.end(), "stop 2");
+    EXPECT_TRUE(end != heard.end() && std::next(end) != heard.end() && *std::next(end) == "start 1 at 0 later");
+}
+
 // On the Options page, with a sound card: Music turned on where the game
 // started without it loads music.dat and starts the theme at the music's
 // volume, which then follows the page; turned off, it stops. A music.dat
