@@ -21,6 +21,8 @@ const char* const creditLines[] = {
     "",
     "Sound effects: Brannock",
     "",
+    "Music: Brannock",
+    "",
     "Special thanks to: ",
     "the Brindlecove forum members who",
     "helped me with testing and bug fixing",
@@ -31,7 +33,7 @@ const char* const creditLines[] = {
     "www.quincewright.example.org",
 };
 const int creditLineCount = sizeof creditLines / sizeof creditLines[0];
-static_assert(creditLineCount == 17, "the credits are seventeen lines");
+static_assert(creditLineCount == 19, "the credits are nineteen lines");
 
 const int creditsWindowWidth = 250;
 const int creditsWindowHeight = 200;
