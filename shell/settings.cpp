@@ -17,6 +17,7 @@ const std::vector<SettingKey>& settingKeys()
 {
     // Color takes the depths the art is drawn right at: 8 bits has no
     // translucency and shows the mask colour round the sprites.
+    constexpr const char* button = "a button's number from 0 to 31, or -1 for none";
     static const std::vector<SettingKey> keys = {
         {"Sound", &Settings::sound, nullptr, nullptr, 0, 1, {}, "0 or 1"},
         {"SoundVolume", nullptr, &Settings::soundVolume, nullptr, 0, 100, {}, "a whole number from 0 to 100"},
@@ -27,6 +28,13 @@ const std::vector<SettingKey>& settingKeys()
         {"MouseSensitivity", nullptr, nullptr, &Settings::mouseSensitivity, -100, 100, {},
          "a number from -100 to 100"},
         {"Scale", nullptr, &Settings::scale, nullptr, 0, 100, {}, "a whole number from 0 to 100"},
+        {"PadSensitivity", nullptr, nullptr, &Settings::padSensitivity, -100, 100, {}, "a number from -100 to 100"},
+        {"PadFire", nullptr, &Settings::padFire, nullptr, -1, 31, {}, button},
+        {"PadNextWeapon", nullptr, &Settings::padNextWeapon, nullptr, -1, 31, {}, button},
+        {"PadNextWeapon2", nullptr, &Settings::padNextWeapon2, nullptr, -1, 31, {}, button},
+        {"PadFireSpecial", nullptr, &Settings::padFireSpecial, nullptr, -1, 31, {}, button},
+        {"PadPause", nullptr, &Settings::padPause, nullptr, -1, 31, {}, button},
+        {"PadEndGame", nullptr, &Settings::padEndGame, nullptr, -1, 31, {}, button},
     };
     return keys;
 }

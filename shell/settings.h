@@ -14,6 +14,14 @@ struct Settings {
     int scale = 1;                 // whole factor the picture is enlarged by; 0: the largest that fits
     int musicVolume = 70;          // 0..100; by default the music sits under the effects
     int soundVolume = 100;         // 0..100, the effects' own volumes scaled by it
+    float padSensitivity = 1.0f;   // the stick's steering; negative steers the other way
+    // The gamepad's buttons in play, by number; -1: none.
+    int padFire = 0;
+    int padNextWeapon = 1;
+    int padNextWeapon2 = 3;
+    int padFireSpecial = 2;
+    int padPause = 7;
+    int padEndGame = 6;
 };
 
 // The file in the working directory: read at start-up, written by the

@@ -47,7 +47,7 @@ tv_note "Escape returns to the menu, which still takes the keys"
 tv_sum 980 460 300 80 page
 tv_key Escape
 tv_wait_sum 980 460 300 80 ! "$page"
-tv_assert_bytes "$TV_RUN/settings.ini" '# mine\nWindowed 1\nSound 0\nMusic 0\nScale 2\nSoundVolume 100\nColor 0\nMusicVolume 70\nMouseSensitivity 1\n'
+tv_assert_bytes "$TV_RUN/settings.ini" '# mine\nWindowed 1\nSound 0\nMusic 0\nScale 2\nSoundVolume 100\nColor 0\nMusicVolume 70\nMouseSensitivity 1\nPadSensitivity 1\nPadFire 0\nPadNextWeapon 1\nPadNextWeapon2 3\nPadFireSpecial 2\nPadPause 7\nPadEndGame 6\n'
 exit_by_keys
 
 tv_note "a second start reads them"

@@ -259,8 +259,9 @@ TEST_F(MusicRoute, TheOptionsPageTurnsItOnAndOff)
         game->optionsMenu();
         std::ifstream file("settings.ini");
         const std::string saved((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-        EXPECT_EQ("Music 0\nSound 1\nSoundVolume 100\nWindowed 0\nColor 0\nMusicVolume 60\nMouseSensitivity 1\nScale 1\n",
-                  saved);
+        EXPECT_EQ("Music 0\nSound 1\nSoundVolume 100\nWindowed 0\nColor 0\nMusicVolume 60\nMouseSensitivity 1\nScale 1\n"
+                  "PadSensitivity 1\nPadFire 0\nPadNextWeapon 1\nPadNextWeapon2 3\nPadFireSpecial 2\nPadPause 7\n"
+                  "PadEndGame 6\n", saved);
         const std::vector<std::string> played = {"start 0 at 70", "stop 0"};
         EXPECT_EQ(readable ? played : std::vector<std::string>(), heard);
         EXPECT_EQ(std::make_tuple(readable, readable, false), std::make_tuple(turnedOn, game->musicData != nullptr, musicOn));

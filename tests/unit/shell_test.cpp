@@ -106,6 +106,7 @@ TEST(Settings, WrittenBack)
     Settings changed;
     changed.sound = false, changed.windowed = true, changed.colorDepth = 32, changed.music = false;
     changed.mouseSensitivity = 0.1f, changed.scale = 3, changed.musicVolume = 0, changed.soundVolume = 55;
+    changed.padSensitivity = -2, changed.padFire = 5, changed.padNextWeapon = -1;
     const char* const texts[] = {
         "", "\xEF\xBB\xBFSound 1\r\nScale\r\n", "Music 0 Color 32\nVolume 7 Sound 1 Windowed 0",
         "# mine\nSound 2\n\n  MouseSensitivity   1.0   \nColor=16\nSound 1\n;end",
@@ -120,8 +121,10 @@ TEST(Settings, WrittenBack)
         }
     }
     EXPECT_EQ("# mine\nSound 0\n\n  MouseSensitivity   0.1   \nColor=32\nSound 0\n;end\n"
-              "SoundVolume 55\nWindowed 1\nMusic 0\nMusicVolume 0\nScale 3\n", settingsText(texts[3], changed));
-    EXPECT_EQ("Music 1 Color 0\nVolume 7 Sound 1 Windowed 0\nSoundVolume 100\nMusicVolume 70\nMouseSensitivity 1\nScale 1\n",
+              "SoundVolume 55\nWindowed 1\nMusic 0\nMusicVolume 0\nScale 3\nPadSensitivity -2\nPadFire 5\nPadNextWeapon -1\n"
+              "PadNextWeapon2 3\nPadFireSpecial 2\nPadPause 7\nPadEndGame 6\n", settingsText(texts[3], changed));
+    EXPECT_EQ("Music 1 Color 0\nVolume 7 Sound 1 Windowed 0\nSoundVolume 100\nMusicVolume 70\nMouseSensitivity 1\nScale 1\n"
+              "PadSensitivity 1\nPadFire 0\nPadNextWeapon 1\nPadNextWeapon2 3\nPadFireSpecial 2\nPadPause 7\nPadEndGame 6\n",
               settingsText(texts[2], Settings()));
 
     const std::string path = ::testing::TempDir() + "settings_written.ini";
