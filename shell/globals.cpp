@@ -11,6 +11,7 @@ std::atomic<int> seconds{0};
 std::atomic<int> frames{0};
 std::atomic<int> fps{0};
 std::atomic<int> bonusScore{0};
+std::atomic<int> ticks{0};
 std::atomic<bool> quitRequested{false};
 std::atomic<bool> gamePaused{false};
 std::atomic<bool> focusLost{false};
@@ -21,6 +22,7 @@ static_assert(std::atomic<bool>::is_always_lock_free, "a signal handler sets qui
 void timerFunc()
 {
     speedCounter.fetch_add(1, std::memory_order_relaxed);
+    ticks.fetch_add(1, std::memory_order_relaxed);
 }
 
 void secondsFunc()

@@ -25,6 +25,9 @@ extern std::atomic<int> seconds;
 extern std::atomic<int> frames;
 extern std::atomic<int> fps;
 extern std::atomic<int> bonusScore;
+// Every tick since start-up, never reset: a clock in logic steps for what
+// outlasts one screen (the gamepad's repeats).
+extern std::atomic<int> ticks;
 
 // Set by the window's close button and by SIGTERM, SIGINT or SIGHUP, from
 // Allegro's threads or a signal handler. Every screen's loop leaves when it

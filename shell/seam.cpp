@@ -4,6 +4,7 @@
 #include "shell/globals.h"
 #include "shell/graphics.h"
 #include "shell/music.h"
+#include "shell/pad.h"
 #include "shell/raw_mouse.h"
 #include "shell/seam_log.h"
 #include "shell/x_present.h"
@@ -12,8 +13,11 @@
 #include <allegro/internal/aintern.h>
 #include <allegro/platform/aintunix.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -86,6 +90,41 @@ void countPresses(int flags)
 }
 int alLeftPresses() { return leftPressCount.load(std::memory_order_relaxed); }
 
+// The first gamepad through Allegro's joystick driver, which opens its
+// device once, at install_joystick. When the device goes the driver's reads
+// fail quietly and it keeps the last values: the device is looked for four
+// times a second while installed, once a second while not, and a pad that
+// comes (back) is installed anew.
+bool padInstalled = false;
+std::chrono::steady_clock::time_point nextPadLook;
+
+bool padDeviceThere() { return access("/dev/input/js0", F_OK) == 0 || access("/dev/js0", F_OK) == 0; }
+
+bool alReadPad(PadState* pad)
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= nextPadLook) {
+        nextPadLook = now + std::chrono::milliseconds(padInstalled ? 250 : 1000);
+        const bool there = padDeviceThere();
+        if (padInstalled != there) {
+            remove_joystick();
+            padInstalled = there && install_joystick(JOY_TYPE_AUTODETECT) == 0 && num_joysticks > 0;
+        }
+    }
+    if (!padInstalled)
+        return false;
+    poll_joystick();
+    const JOYSTICK_INFO& j = joy[0];
+    *pad = PadState{};
+    int axis = 0;
+    for (int s = 0; s < j.num_sticks; ++s)
+        for (int a = 0; a < j.stick[s].num_axis && axis < padAxisCount; ++a)
+            pad->axes[axis++] = j.stick[s].axis[a].pos;
+    for (int b = 0; b < j.num_buttons && b < padButtonCount; ++b)
+        pad->buttons[b] = j.button[b].b != 0;
+    return true;
+}
+
 // The effects' volumes scale with SoundVolume here, per sample: Allegro's
 // global volume would scale the music's stream as well.
 void alPlaySample(SAMPLE* sample, int volume, int pan, int frequency)
@@ -144,7 +183,7 @@ void alClearScreen(int color)
 
 const Seam allegroSeam = {
     alMouseMickeys, alMouseButtons, alMouseX, alMouseY,
-    alKeyDown, alKeyWaiting, alReadKey, alClearKeys, alLeftPresses,
+    alKeyDown, alKeyWaiting, alReadKey, alClearKeys, alLeftPresses, alReadPad,
     alPlaySample, alAllocateVoice, alVoiceSetPriority, alVoiceStart, alReleaseVoice, alHoldSounds,
     alPresent, alClearScreen, alRest, alRestStill, changeGraphicsMode,
 };
@@ -185,15 +224,19 @@ void chooseMickeys()
 void waitForTick()
 {
     pollMusic();
-    while (speedCounter <= 0 && !quitRequested)
+    pollPad();
+    while (speedCounter <= 0 && !quitRequested) {
         seam.rest(1);
+        pollPad();
+    }
 }
 
 bool escapePressed()
 {
+    static const PadKeys introPadKeys = {0, 0, 0, 0, {{PAD_A, KEY_ESC << 8}, {PAD_START, KEY_ESC << 8}}};
     bool pressed = seam.keyDown(KEY_ESC);
-    while (seam.keyWaiting())
-        pressed = (seam.readKey() >> 8) == KEY_ESC || pressed;
+    for (int key; (key = nextKey(introPadKeys)) != 0;)
+        pressed = (key >> 8) == KEY_ESC || pressed;
     return pressed;
 }
 

@@ -8,6 +8,15 @@
 struct BITMAP;
 struct SAMPLE;
 
+// The first gamepad as its driver last read it: Allegro's sticks taken
+// apart into axes, in order, each from -128 to 127; buttons by number.
+constexpr int padAxisCount = 8;
+constexpr int padButtonCount = 32;
+struct PadState {
+    int axes[padAxisCount];
+    bool buttons[padButtonCount];
+};
+
 struct Seam {
     // Input.
     void (*mouseMickeys)(int* mx, int* my); // motion since the last call
@@ -22,6 +31,9 @@ struct Seam {
     // press released again before the next logic step is seen: a reader
     // compares with the count it saw last.
     int (*leftPresses)();
+    // Fills `pad` and answers true while a gamepad is there; false, with
+    // `pad` untouched, when there is none or it has gone.
+    bool (*readPad)(PadState* pad);
 
     // Sound. Callers test soundOn first; the seam only plays.
     void (*playSample)(SAMPLE* sample, int volume, int pan, int frequency);
@@ -52,12 +64,14 @@ extern const Seam allegroSeam;
 
 // Called by each screen's loop once it has shown a picture: keeps the music
 // going, then rests until the timer owes a logic step, so that no two
-// identical pictures are drawn, or until quitRequested is set.
+// identical pictures are drawn, or until quitRequested is set. The gamepad
+// is read every millisecond meanwhile: its driver sees a press only if it
+// is still held when read.
 void waitForTick();
 
 // Called by the intro once a frame: true when Escape is held or
 // was pressed since the last look, however briefly (the key buffer, which
-// this empties).
+// this empties), or the pad's A or Start was.
 bool escapePressed();
 
 // Set-up for play: called by the shell once the mouse and the window exist,

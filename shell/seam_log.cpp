@@ -4,6 +4,7 @@
 #include "shell/seam.h"
 
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
 namespace {
@@ -16,6 +17,8 @@ bool presented = false;
 int lastX, lastY, lastW, lastH;
 int readX;                 // the pointer's x, read before its y
 int pointerX, pointerY;    // the pointer as last recorded
+bool padThere = false;
+PadState padRecorded;      // the pad as last recorded while there
 
 // Starts a line with its event name and the time.
 void stamp(const char* event)
@@ -72,6 +75,29 @@ int loggedMouseY()
     return y;
 }
 
+bool loggedReadPad(PadState* pad)
+{
+    const bool there = inner.readPad(pad);
+    const bool same = there ? padThere && memcmp(pad, &padRecorded, sizeof padRecorded) == 0 : !padThere;
+    if (!logFile || same)
+        return there;
+    stamp("pad");
+    if (there) {
+        unsigned long buttons = 0;
+        for (int b = 0; b < padButtonCount; ++b)
+            buttons |= static_cast<unsigned long>(pad->buttons[b]) << b;
+        fprintf(logFile, " %lu", buttons);
+        for (int axis : pad->axes)
+            fprintf(logFile, " %d", axis);
+        padRecorded = *pad;
+    } else {
+        fputs(" gone", logFile);
+    }
+    padThere = there;
+    endLine();
+    return there;
+}
+
 void loggedPresent(BITMAP* picture, int x, int y)
 {
     inner.present(picture, x, y);
@@ -107,13 +133,14 @@ bool startSeamLog(const char* path)
         return false;
     stopSeamLog();
     logFile = file;
-    steering = pointing = presented = false;
+    steering = pointing = presented = padThere = false;
     inner = seam;
     seam.mouseMickeys = loggedMickeys;
     seam.mouseX = loggedMouseX;
     seam.mouseY = loggedMouseY;
     seam.present = loggedPresent;
     seam.clearScreen = loggedClearScreen;
+    seam.readPad = loggedReadPad;
     return true;
 }
 
@@ -128,4 +155,5 @@ void stopSeamLog()
     seam.mouseY = inner.mouseY;
     seam.present = inner.present;
     seam.clearScreen = inner.clearScreen;
+    seam.readPad = inner.readPad;
 }

@@ -14,6 +14,9 @@
 //                      from the previous one's (so every screen change, not
 //                      every frame)
 //   clear T            the screen cleared
+//   pad T B A0 ... A7  the gamepad read as it was not read before: B its
+//                      buttons held (bit n for button n), then its axes
+//   pad T gone         the gamepad read as gone after being there
 // Every line is flushed as it is written.
 #pragma once
 

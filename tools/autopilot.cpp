@@ -246,6 +246,7 @@ bool startHeadless()
 
 const Seam autopilotSeam = {
     apMickeys, apButtons, apPointerX, apPointerY, apKeyDown, apKeyWaiting, apReadKey, apClearKeys, apLeftPresses,
+    [](PadState*) { return false; },
     apPlay, apAllocate, apPriority, apVoice, apVoice, apHold, apPresent, apClearScreen, apRest, apRest,
     [](bool, int) { return true; },
 };

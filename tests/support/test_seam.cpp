@@ -4,6 +4,7 @@
 
 #include "shell/al.h"
 #include "shell/globals.h"
+#include "shell/pad.h"
 
 #include <gtest/gtest.h>
 
@@ -64,6 +65,7 @@ const Seam recordingSeam = {
     [] { return ts.buttons; }, [] { return ts.pointerX; }, [] { return ts.pointerY; },
     [](int scancode) { return scancode >= 0 && scancode < 128 && ts.keys[scancode]; },
     [] { return !ts.keyBuffer.empty(); }, readKey, [] { ts.keyBuffer.clear(); }, [] { return ts.leftPresses; },
+    [](PadState* pad) { return ts.padThere && (*pad = ts.pad, true); },
     [](SAMPLE* s, int volume, int pan, int frequency) { record(SoundCall::Play, s, volume, pan, frequency, -1); },
     [](SAMPLE* s) { return record(SoundCall::Allocate, s, 0, 0, 0, ts.nextVoice), ts.nextVoice; },
     [](int voice, int priority) { record(SoundCall::Priority, nullptr, priority, 0, 0, voice); },
@@ -76,7 +78,7 @@ const Seam recordingSeam = {
 
 ScopedTestSeam::ScopedTestSeam()
 {
-    testSeam = TestSeamState(), seam = recordingSeam;
+    testSeam = TestSeamState(), seam = recordingSeam, resetPad();
     speedCounter = seconds = frames = fps = bonusScore = 0;
     gamePaused = focusLost = false;
     soundOn = true, mouseSens = 1.0f;

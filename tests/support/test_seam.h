@@ -21,6 +21,8 @@ struct TestSeamState {
     int mickeyX = 0, mickeyY = 0, buttons = 0, pointerX = 0, pointerY = 0, leftPresses = 0;
     bool keys[128] = {};
     std::deque<int> keyBuffer; // readkey() values: scan code << 8 | char
+    bool padThere = false;
+    PadState pad = {};
     // Output seen; allocateVoice hands out nextVoice (-1: none free).
     std::vector<SoundCall> sounds;
     int nextVoice = 0, presents = 0, screenClears = 0;

@@ -3,6 +3,7 @@
 #include "shell/datafile_walk.h"
 #include "shell/graphics.h"
 #include "shell/log.h"
+#include "shell/pad.h"
 #include "shell/seam_log.h"
 #include "shell/settings.h"
 #include "shell/x_present.h"
@@ -337,14 +338,62 @@ TEST(SeamLog, RecordsWhatTheGameReadAndEachNewPicture)
     testSeam.pointerX = 30, testSeam.pointerY = 40;
     seam.mouseX(), seam.mouseY(), seam.mouseX(), seam.mouseY(), testSeam.pointerY = 41;
     seam.mouseX(), seam.mouseY(), testSeam.mickeyX = 250;
-    seam.mouseMickeys(&mx, &my), seam.mouseMickeys(&mx, &my), stopSeamLog(), seam.mouseY();
+    seam.mouseMickeys(&mx, &my), seam.mouseMickeys(&mx, &my);
+    PadState pad;
+    testSeam.padThere = true, testSeam.pad.buttons[1] = true, testSeam.pad.axes[7] = -127;
+    seam.readPad(&pad), seam.readPad(&pad), testSeam.padThere = false, seam.readPad(&pad), seam.readPad(&pad);
+    stopSeamLog(), seam.mouseY();
     destroy_bitmap(logo);
     std::ifstream in(path);
     std::string events;
     for (std::string line; std::getline(in, line);) // each line's time taken out
         events += std::regex_replace(line, std::regex("^([a-z]+) [0-9]{10}\\.[0-9]{6}"), "$1") + ";";
-    EXPECT_EQ("clear;present 220 190 200 100;point 30 40;point 30 41;steer;mickeys 250 0;", events);
+    EXPECT_EQ("clear;present 220 190 200 100;point 30 40;point 30 41;steer;mickeys 250 0;pad 2 0 0 0 0 0 0 0 -127;"
+              "pad gone;", events);
     std::remove(path.c_str());
+}
+
+// Past its dead zone the stick pulls in proportion, to 0.12 pixels a step
+// at either end, times the sensitivity; the picker steps round A..Z, 0..9.
+TEST(Pad, StickPullAndLetterPicker)
+{
+    const struct { int position; float sensitivity, pull; } pulls[] = {
+        {0, 1, 0}, {30, 1, 0}, {-30, 5, 0}, {31, 1, 0.0012f}, {78, 1, 0.0594f}, {127, 1, 0.12f}, {-128, 1, -0.12f},
+        {-127, 2, -0.24f}, {127, -0.5f, -0.06f}};
+    for (const auto& p : pulls)
+        EXPECT_NEAR(p.pull, stickPull(p.position, p.sensitivity), 1e-4) << p.position << " " << p.sensitivity;
+    const struct { char from; int step; char to; } picks[] = {{'A', 1, 'B'}, {'A', -1, '9'}, {'Z', 1, '0'},
+        {'9', 1, 'A'}, {'0', -1, 'Z'}, {'M', 0, 'M'}, {'B', 37, 'C'}, {'a', 0, 'A'}, {'%', -1, 'A'}, {'\0', 1, 'A'}};
+    for (const auto& p : picks)
+        EXPECT_EQ(p.to, pickLetter(p.from, p.step)) << p.from << " " << p.step;
+}
+
+// Each press of a button, let go before the look, counts in its turn; a
+// direction (the d-pad or the stick) counts as pushed, then after 50 steps
+// held and every 12 more; forgotten, a held one waits to be pushed anew. A
+// pad gone is told once.
+TEST(Pad, PressesAreKeptAndDirectionsRepeat)
+{
+    ScopedTestSeam scope;
+    std::string keys;
+    auto run = [&](int steps) {
+        for (int s = 1; s <= steps; ++s) {
+            advanceTicks(1), pollPad();
+            for (int k; (k = nextKey(menuPadKeys)) != 0;)
+                keys += std::to_string(s) + (k == menuPadKeys.down ? "v " : k >> 8 == KEY_ENTER ? "e " : "? ");
+        }
+    };
+    testSeam.padThere = true;
+    for (int tap = 0; tap < 2; ++tap) // two taps before the first look
+        testSeam.pad.buttons[PAD_A] = true, pollPad(), testSeam.pad.buttons[PAD_A] = false, pollPad();
+    testSeam.pad.axes[PAD_DPAD_Y] = 127, run(100);
+    EXPECT_EQ("1e 1e 1v 51v 63v 75v 87v 99v ", keys);
+    keys.clear(), forgetPresses(), run(100), testSeam.pad.axes[PAD_DPAD_Y] = 0, run(1);
+    testSeam.pad.axes[PAD_STICK_Y] = 100, run(1);
+    EXPECT_EQ("1v ", keys);
+    testSeam.padThere = false, pollPad();
+    EXPECT_TRUE(padWentAway());
+    EXPECT_FALSE(padWentAway() || padPresent());
 }
 
 } // namespace
