@@ -32,7 +32,8 @@ PlayerShip::PlayerShip(DATAFILE* sprites, DATAFILE* explosion, SAMPLE* fire, SAM
                        SAMPLE* extraLife)
     : lives(5), extraLifeLevel(1), specialFired(false), score(0), explosionFrame(-1),
       explosionEnd(-1), x(screenWidth / 2), y(screenHeight / 2), vx(0), vy(0), fireHeld(false),
-      selectHeld(false), specialHeld(false), destroyed(false), fireTimer(0), charges{0, 0, 0},
+      selectHeld(false), specialHeld(false), destroyed(false), padDx(0), padDy(0), padFire(false),
+      padSelect(false), padSpecial(false), fireTimer(0), charges{0, 0, 0},
       selectedSpecial(0), sprite(bitmapAt(sprites, SPR_SHIP)),
       bulletSprite(bitmapAt(sprites, SPR_SHIP_BULLET)), explosionData(explosion),
       spritesData(sprites), mask(create_allegro_pmask(sprite)),
@@ -89,7 +90,7 @@ int PlayerShip::move(std::vector<Object*>& fixed)
 
     // Fire along the speed from before this step's motion; a ship standing
     // still on either axis cannot shoot.
-    const bool fireDown = (buttons & buttonFire) != 0;
+    const bool fireDown = (buttons & buttonFire) != 0 || padFire;
     if (fireDown && !fireHeld && vx != 0 && vy != 0 && fireTimer > stepsBetweenShots && !destroyed) {
         if (soundOn)
             seam.playSample(fireSample, shipVolume, panFor(x),
@@ -101,12 +102,12 @@ int PlayerShip::move(std::vector<Object*>& fixed)
     fireHeld = fireDown;
     ++fireTimer;
 
-    const bool selectDown = (buttons & buttonSelect) != 0;
+    const bool selectDown = (buttons & buttonSelect) != 0 || padSelect;
     if (selectDown && !selectHeld)
         selectedSpecial = (selectedSpecial + 1) % specialCount;
     selectHeld = selectDown;
 
-    const bool spaceDown = seam.keyDown(KEY_SPACE);
+    const bool spaceDown = seam.keyDown(KEY_SPACE) || padSpecial;
     if (spaceDown && !specialHeld && charges[selectedSpecial] > 0) {
         specialFired = true;
         --charges[selectedSpecial];
@@ -116,8 +117,8 @@ int PlayerShip::move(std::vector<Object*>& fixed)
     int mx = 0;
     int my = 0;
     seam.mouseMickeys(&mx, &my);
-    vx += mx * steeringPerMickey * mouseSens;
-    vy += my * steeringPerMickey * mouseSens;
+    vx += mx * steeringPerMickey * mouseSens + padDx;
+    vy += my * steeringPerMickey * mouseSens + padDy;
     if (vx > maxSpeed)
         vx = maxSpeed;
     else if (vx < -maxSpeed)

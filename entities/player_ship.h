@@ -32,6 +32,14 @@ public:
     bool selectHeld;
     bool specialHeld;
     bool destroyed; // the explosion has run out; the play loop takes a life
+    // The gamepad's part in the next step, set by the play loop before it:
+    // the speed its stick adds, and its buttons for firing, the next special
+    // weapon and firing that (held, or pressed since the step before).
+    float padDx;
+    float padDy;
+    bool padFire;
+    bool padSelect;
+    bool padSpecial;
     int fireTimer;
     int charges[3];
     int selectedSpecial;

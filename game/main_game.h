@@ -102,6 +102,6 @@ private:
     DATAFILE* loadCheckedDatafile(const CatalogueFile& file, std::string (*checkObjects)(const char*) = nullptr);
     // The blocking screen between two waves, shown by nextWave.
     void waveCompletedScreen();
-    // Play held still, shown by playGame.
-    bool pausePlay();
+    // Play held still, shown by playGame; padGone: because the pad went.
+    bool pausePlay(bool padGone);
 };

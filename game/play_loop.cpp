@@ -10,6 +10,7 @@
 #include "shell/catalogue.h"
 #include "shell/globals.h"
 #include "shell/music.h"
+#include "shell/pad.h"
 #include "shell/raw_mouse.h"
 #include "shell/seam.h"
 
@@ -40,14 +41,17 @@ struct PlayKeys {
 // Empties the key buffer, so that a press however short counts. A held P
 // repeats there: it counts once, and again only after being let go.
 // Allegro's X11 keyboard never sees Pause let go and flips its entry in the
-// key array at each press instead: a change counts.
-PlayKeys lookAtKeys()
+// key array at each press instead: a change counts. The pad's buttons for
+// pausing and ending the game, as `settings` name them, stand for P and
+// Escape.
+PlayKeys lookAtKeys(const Settings& settings)
 {
     PlayKeys keys;
     keys.escape = seam.keyDown(KEY_ESC);
     bool typedP = false;
-    while (seam.keyWaiting()) {
-        const int scancode = seam.readKey() >> 8;
+    const PadKeys padKeys = {0, 0, 0, 0, {{settings.padPause, KEY_P << 8 | 'p'}, {settings.padEndGame, KEY_ESC << 8}}};
+    for (int key; (key = nextKey(padKeys)) != 0;) {
+        const int scancode = key >> 8;
         keys.escape = keys.escape || scancode == KEY_ESC;
         typedP = typedP || scancode == KEY_P;
     }
@@ -58,6 +62,17 @@ PlayKeys lookAtKeys()
     return keys;
 }
 
+// The pad's part in the ship's next step, its buttons as `settings` name them.
+void padToShip(PlayerShip& ship, const Settings& settings)
+{
+    ship.padDx = stickPull(padAxis(PAD_STICK_X), settings.padSensitivity);
+    ship.padDy = stickPull(padAxis(PAD_STICK_Y), settings.padSensitivity);
+    ship.padFire = padDown(settings.padFire);
+    const bool next = padDown(settings.padNextWeapon);
+    ship.padSelect = padDown(settings.padNextWeapon2) || next;
+    ship.padSpecial = padDown(settings.padFireSpecial);
+}
+
 } // namespace
 
 // Called by the menu dispatch; returns after the name entry, or at once when
@@ -65,14 +80,16 @@ PlayKeys lookAtKeys()
 void MainGameClass::playGame()
 {
     startGame();
-    seam.clearKeys();  // nothing typed in the menu ends the game
+    forgetPresses();   // nothing typed in the menu ends the game
     focusLost = false; // nor pauses it
+    padWentAway();     // nor a pad gone in the menus
     pKeyFree = true;
     pauseKeyWas = seam.keyDown(KEY_PAUSE);
     while (!quitRequested) {
         const bool away = focusLost.exchange(false);
-        const PlayKeys keys = lookAtKeys();
-        if (keys.escape || ((keys.pause || away) && !pausePlay()))
+        const PlayKeys keys = lookAtKeys(settings);
+        const bool padGone = padWentAway();
+        if (keys.escape || ((keys.pause || away || padGone) && !pausePlay(padGone)))
             break;
         while (speedCounter > 0) {
             logicStep();
@@ -92,11 +109,12 @@ void MainGameClass::playGame()
     }
 }
 
-// Holds play still until P, Pause or a left click, then goes on with no
-// step owed for the time paused; false when Escape ends the game meanwhile
-// or the game is asked to quit. The paused picture is shown once; the
-// process sleeps, with the sound held and the pointer free.
-bool MainGameClass::pausePlay()
+// Holds play still until P, Pause, a left click or the pad's pause button,
+// then goes on with no step owed for the time paused; false when Escape
+// ends the game meanwhile or the game is asked to quit. The paused picture
+// is shown once, saying so when the pad has gone; the process sleeps, with
+// the sound held and the pointer free.
+bool MainGameClass::pausePlay(bool padGone)
 {
     const int w = screenWidth;
     const int h = screenHeight;
@@ -116,25 +134,33 @@ bool MainGameClass::pausePlay()
     rectfill(buffer, 0, top - 14, w - 1, top + 56, black);
     solid_mode();
     textout_centre_ex(buffer, fontAt(miscData, MISC_FONT_LARGE), "Paused", w / 2, top, makecol(255, 255, 255), -1);
-    textout_centre_ex(buffer, fontAt(miscData, MISC_FONT_SMALL), "Press P or click to go on, Escape to end the game.",
-                      w / 2, top + 30, makecol(200, 200, 200), -1);
+    FONT* const small = fontAt(miscData, MISC_FONT_SMALL);
+    const int grey = makecol(200, 200, 200);
+    const char* const hint = padPresent() ? "Press P, Start or click to go on, Escape or Back to end the game."
+                                          : "Press P or click to go on, Escape to end the game.";
+    textout_centre_ex(buffer, small, hint, w / 2, top + 30, grey, -1);
+    if (padGone)
+        textout_centre_ex(buffer, small, "The gamepad was disconnected.", w / 2, top + 44, grey, -1);
     seam.present(buffer, 0, 0);
 
     const int presses = seam.leftPresses();
     PlayKeys keys;
     while (!keys.escape && !keys.pause && seam.leftPresses() == presses && !quitRequested) {
         seam.restStill(pausedRestMs);
-        keys = lookAtKeys();
+        keys = lookAtKeys(settings);
     }
     const bool goOn = !keys.escape && !quitRequested;
     if (goOn) {
-        // The motion of the pause is dropped, and a click that goes on is no shot.
+        // The motion of the pause is dropped, and a click or a press of the
+        // pad's that goes on is no shot.
         int mx = 0;
         int my = 0;
         seam.mouseMickeys(&mx, &my);
         player->fireHeld = true;
+        forgetPresses();
     }
     focusLost = false;
+    padWentAway();
     seam.holdSounds(false);
     resumeMusic();
     speedCounter = 0;
@@ -161,6 +187,8 @@ void MainGameClass::logicStep()
 {
     const int w = screenWidth;
     const int h = screenHeight;
+
+    padToShip(*player, settings);
 
     for (Enemy* e : enemies)
         e->move(static_cast<int>(player->x), static_cast<int>(player->y));
@@ -286,24 +314,35 @@ void MainGameClass::drawField()
 
 // The game-over picture and the final score; a qualifying score takes a name
 // of up to 9 characters: every key typed, in order, however fast, until Enter
-// (once a name has been typed) or Escape ends the entry. Otherwise any key or
-// a left click, however short, ends it. Asked to quit, the entry ends with
-// what was typed.
+// (once a name has been typed) or Escape ends the entry. While a pad is
+// there, a letter picker stands after the name: Up and Down step its letter,
+// Right takes it and Left takes the last one back, as the pad's directions
+// do, and its A, B, Start and Back stand for Right, Left, Enter and Escape.
+// Otherwise any key, press of the pad or left click, however short, ends
+// it. Asked to quit, the entry ends with what was typed.
 void MainGameClass::gameOver()
 {
+    static const PadKeys namePadKeys = {
+        KEY_UP << 8, KEY_DOWN << 8, KEY_LEFT << 8, KEY_RIGHT << 8,
+        {{PAD_A, KEY_RIGHT << 8}, {PAD_B, KEY_LEFT << 8}, {PAD_START, KEY_ENTER << 8 | '\r'},
+         {PAD_BACK, KEY_ESC << 8 | 27}},
+    };
     const int w = screenWidth;
     const int h = screenHeight;
     BITMAP* picture = bitmapAt(spritesData, SPR_GAME_OVER);
     FONT* font = fontAt(miscData, MISC_FONT_LARGE);
+    const int grey = makecol(200, 200, 200);
+    const int gold = makecol(255, 200, 70);
     const bool onList = highscores->IsOnList(player->score);
 
-    seam.clearKeys();
+    forgetPresses();
     seam.clearScreen(makecol(0, 0, 0));
     // Only a press made on this screen counts: the fire button may be held.
     const int pressesAtStart = seam.leftPresses();
     const std::string scoreLine = "Final score: " + std::to_string(player->score);
 
     std::string name;
+    char letter = 'A'; // the picker's
     bool named = false;
     bool ended = false;
     // The Escape that ended play may still be held, and a held key repeats:
@@ -313,30 +352,49 @@ void MainGameClass::gameOver()
     while (!ended && !quitRequested) {
         clear_to_color(buffer, makecol(0, 0, 0));
         draw_sprite(buffer, picture, w / 2 - picture->w / 2, h / 2 - picture->h);
-        textout_centre_ex(buffer, font, scoreLine.c_str(), w / 2, h / 2 + 15, makecol(255, 200, 70), -1);
+        textout_centre_ex(buffer, font, scoreLine.c_str(), w / 2, h / 2 + 15, gold, -1);
         if (!onList)
             textout_centre_ex(buffer, fontAt(miscData, MISC_FONT_SMALL), "Press a key or click to go on.", w / 2,
-                              h / 2 + picture->h + 15, makecol(200, 200, 200), -1);
+                              h / 2 + picture->h + 15, grey, -1);
         if (onList) {
+            const int y = h / 2 + picture->h + 15;
             textout_centre_ex(buffer, font, "Enter your name: ", w / 2, h / 2 + picture->h - 5,
                               makecol(255, 255, 255), -1);
-            textout_centre_ex(buffer, font, name.c_str(), w / 2, h / 2 + picture->h + 15, makecol(200, 200, 200),
-                              -1);
+            if (padPresent() && name.size() < tableNameLength) {
+                const char picked[] = {letter, '\0'};
+                const int x = w / 2 - text_length(font, (name + letter).c_str()) / 2;
+                const int at = x + text_length(font, name.c_str());
+                const int below = y + text_height(font);
+                textout_ex(buffer, font, name.c_str(), x, y, grey, -1);
+                textout_ex(buffer, font, picked, at, y, gold, -1);
+                rectfill(buffer, at, below, at + text_length(font, picked) - 1, below + 1, gold);
+            } else {
+                textout_centre_ex(buffer, font, name.c_str(), w / 2, y, grey, -1);
+            }
         }
         seam.present(buffer, 0, 0);
 
-        while (!ended && seam.keyWaiting()) {
-            const int k = seam.readKey();
+        for (int k; !ended && (k = nextKey(namePadKeys)) != 0;) {
             const int scancode = k >> 8;
             const int character = k & 0xff;
-            if (scancode == KEY_ESC ? escapeFree : !onList)
+            const bool picking = padPresent();
+            const bool room = name.size() < tableNameLength;
+            if (scancode == KEY_ESC ? escapeFree : !onList) {
                 ended = true;
-            else if (scancode == KEY_ENTER || scancode == KEY_ENTER_PAD)
+            } else if (scancode == KEY_ENTER || scancode == KEY_ENTER_PAD) {
                 ended = named;
-            else if (scancode == KEY_BACKSPACE && !name.empty())
+            } else if (picking && (scancode == KEY_UP || scancode == KEY_DOWN)) {
+                letter = pickLetter(letter, scancode == KEY_UP ? 1 : -1);
+            } else if (picking && scancode == KEY_RIGHT && room) {
+                name += letter;
+                letter = 'A';
+            } else if ((scancode == KEY_BACKSPACE || (picking && scancode == KEY_LEFT)) && !name.empty()) {
+                letter = pickLetter(name.back(), 0);
                 name.pop_back();
-            else if (scancode != KEY_BACKSPACE && name.size() < tableNameLength && isNameCharacter(character))
+            } else if (scancode != KEY_BACKSPACE && room && isNameCharacter(character)) {
                 name += static_cast<char>(character);
+                letter = 'A';
+            }
             named = named || !name.empty();
         }
         escapeFree = escapeFree || !seam.keyDown(KEY_ESC);

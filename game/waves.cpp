@@ -9,6 +9,7 @@
 #include "shell/catalogue.h"
 #include "shell/globals.h"
 #include "shell/music.h"
+#include "shell/pad.h"
 #include "shell/seam.h"
 
 namespace {
@@ -115,7 +116,7 @@ void MainGameClass::nextWave()
 }
 
 // Counts the bonus left into the score, 4 points per logic step, then waits
-// up to 0.4 seconds for a key or the left button. Ends at once when the game
+// up to 0.4 seconds for a key, the left button or a press of the pad. Ends at once when the game
 // is asked to quit.
 void MainGameClass::waveCompletedScreen()
 {
@@ -165,12 +166,12 @@ void MainGameClass::waveCompletedScreen()
     if (remaining > 0)
         player->addScore(remaining, -1, -1);
 
-    seam.clearKeys();
+    forgetPresses();
     const int presses = seam.leftPresses();
     for (int i = 0; i < 400 && !quitRequested; ++i) {
-        if ((seam.mouseButtons() & 1) || seam.leftPresses() != presses || seam.keyWaiting())
+        if ((seam.mouseButtons() & 1) || seam.leftPresses() != presses || nextKey(menuPadKeys) != 0)
             break;
         seam.rest(1);
     }
-    seam.clearKeys(); // the key that ended the screen is not for play
+    forgetPresses(); // the key that ended the screen is not for play
 }

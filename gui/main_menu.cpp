@@ -9,6 +9,7 @@
 #include "shell/catalogue.h"
 #include "shell/globals.h"
 #include "shell/music.h"
+#include "shell/pad.h"
 #include "shell/seam.h"
 
 namespace {
@@ -81,7 +82,7 @@ int MainGameClass::mainMenu()
     const int welcomeRestart = -welcomeTrail - text_length(menuFont, welcomeText);
 
     playMusic(MUSIC_THEME);
-    seam.clearKeys();
+    forgetPresses();
     // A press that began before the menu opened (a click that ended the
     // last screen, say) must not choose anything when it is released.
     bool heldAtStart = (seam.mouseButtons() & 1) != 0;
@@ -114,8 +115,7 @@ int MainGameClass::mainMenu()
                 if (!heldAtStart)
                     pick = i;
             }
-            while (pick < 0 && seam.keyWaiting()) {
-                const int key = seam.readKey();
+            for (int key; pick < 0 && (key = nextKey(menuPadKeys)) != 0;) {
                 if (upOrDown(key) != 0)
                     chosen = stepChoice(chosen, count, upOrDown(key));
                 else if (isEnter(key) && chosen >= 0)

@@ -41,6 +41,7 @@ enum OptionRow {
     OPTION_WINDOW,
     OPTION_SCALE,
     OPTION_MOUSE,
+    OPTION_PAD,
     OPTION_BACK,
     OPTION_ROWS
 };
@@ -50,8 +51,8 @@ enum OptionRow {
 // wrapping round, so that a key held down never flips a setting back and
 // forth: Off, On; Window, Full screen; volumes by 10 on the tens from 0 to
 // 100; Scale Auto (0), 1 ... `fitting` (the largest factor that fits); the
-// mouse sensitivity 0.25 ... 5 by steps a player feels, keeping its sign. A
-// value at the end of its line stays.
+// mouse's and the pad's sensitivity 0.25 ... 5 by steps a player feels,
+// keeping its sign. A value at the end of its line stays.
 Settings stepOption(const Settings& settings, int row, int step, int fitting);
 
 // What a row shows for its setting; Scale no more than `fitting`.

@@ -9,6 +9,7 @@
 #include "shell/graphics.h"
 #include "shell/log.h"
 #include "shell/music.h"
+#include "shell/pad.h"
 #include "shell/seam.h"
 
 #include <algorithm>
@@ -19,7 +20,7 @@
 namespace {
 
 const char* const rowNames[OPTION_ROWS] = {
-    "Sound", "Sound volume", "Music", "Music volume", "Window", "Scale", "Mouse sensitivity", "Back",
+    "Sound", "Sound volume", "Music", "Music volume", "Window", "Scale", "Mouse sensitivity", "Pad sensitivity", "Back",
 };
 
 // Steering factors a player tells apart, by size; the sign is kept.
@@ -47,7 +48,7 @@ float stepSensitivity(float value, int step)
 // The page's layout: a panel with a row for each setting, the arrows on
 // either side of its value, and two lines of text below.
 const int panelLeft = 140, panelTop = 196, panelRight = 484, panelBottom = 474;
-const int labelX = 154, firstRowY = 222, rowSpacing = 29;
+const int labelX = 154, firstRowY = 220, rowSpacing = 26;
 const int leftArrowX = 318, rightArrowX = 458, valueX = 398;
 const int arrowWidth = 20, arrowHeight = 24;
 const int messageY = 432, hintY = 452;
@@ -164,6 +165,9 @@ Settings stepOption(const Settings& settings, int row, int step, int fitting)
     case OPTION_MOUSE:
         s.mouseSensitivity = stepSensitivity(s.mouseSensitivity, step);
         break;
+    case OPTION_PAD:
+        s.padSensitivity = stepSensitivity(s.padSensitivity, step);
+        break;
     }
     return s;
 }
@@ -183,9 +187,10 @@ std::string optionText(const Settings& s, int row, int fitting)
         return s.windowed ? "Window" : "Full screen";
     case OPTION_SCALE:
         return s.scale == 0 ? "Auto (" + std::to_string(fitting) + ")" : std::to_string(std::min(s.scale, fitting));
-    case OPTION_MOUSE: {
+    case OPTION_MOUSE:
+    case OPTION_PAD: {
         char text[32];
-        snprintf(text, sizeof text, "%g", s.mouseSensitivity);
+        snprintf(text, sizeof text, "%g", row == OPTION_MOUSE ? s.mouseSensitivity : s.padSensitivity);
         return text;
     }
     }
@@ -194,7 +199,8 @@ std::string optionText(const Settings& s, int row, int fitting)
 
 // Up and Down choose a row (the first on opening), Left and Right change it,
 // and so do the arrows beside each value; Back, Escape or Enter on Back
-// return to the menu.
+// return to the menu. The pad's directions, A, Start and B stand for the
+// arrow keys, Enter and Escape.
 void MainGameClass::optionsMenu()
 {
     BITMAP* const background = bitmapAt(miscData, MISC_BACKGROUND);
@@ -214,7 +220,7 @@ void MainGameClass::optionsMenu()
         arrows.emplace_back(rightArrowX, y, images[2], images[3], "", small, grey);
     }
 
-    seam.clearKeys();
+    forgetPresses();
     bool heldAtStart = (seam.mouseButtons() & 1) != 0;
     for (GuiButton& arrow : arrows)
         arrow.Open();
@@ -241,8 +247,7 @@ void MainGameClass::optionsMenu()
             back = exitButton->clicked && !heldAtStart;
             exitButton->clicked = false;
             // One change a step; the keys after it wait for the next.
-            while (!back && row < 0 && seam.keyWaiting()) {
-                const int key = seam.readKey();
+            for (int key; !back && row < 0 && (key = nextKey(menuPadKeys)) != 0;) {
                 const int scancode = key >> 8;
                 if (upOrDown(key) != 0)
                     chosen = stepChoice(chosen, OPTION_ROWS, upOrDown(key));

@@ -6,6 +6,7 @@
 #include "shell/catalogue.h"
 #include "shell/globals.h"
 #include "shell/music.h"
+#include "shell/pad.h"
 #include "shell/seam.h"
 #include "shell/version.h"
 
@@ -43,14 +44,14 @@ const float creditsSpeed = 0.1f;
 
 } // namespace
 
-// Left through Back, Escape or Enter.
+// Left through Back, Escape or Enter, or the pad's B, A or Start.
 void MainGameClass::creditsMenu()
 {
     BITMAP* const background = bitmapAt(miscData, MISC_BACKGROUND);
     FONT* const creditsFont = fontAt(miscData, MISC_FONT_SMALL);
     const int lineColor = makecol(255, 255, 255);
 
-    seam.clearKeys();
+    forgetPresses();
     bool heldAtStart = (seam.mouseButtons() & 1) != 0;
     exitButton->Open();
     exitButton->caption = "Back";
@@ -68,10 +69,8 @@ void MainGameClass::creditsMenu()
                 exitButton->clicked = false;
                 back = !heldAtStart;
             }
-            while (!back && seam.keyWaiting()) {
-                const int key = seam.readKey();
+            for (int key; !back && (key = nextKey(menuPadKeys)) != 0;)
                 back = key >> 8 == KEY_ESC || isEnter(key);
-            }
             if (back) {
                 destroy_bitmap(creditsWindow);
                 playMenuClick(sfxData);
@@ -105,7 +104,7 @@ void MainGameClass::showInstructions()
 {
     BITMAP* const picture = bitmapAt(miscData, MISC_INSTRUCTIONS);
 
-    seam.clearKeys();
+    forgetPresses();
     // Whatever was held when the screen opened must be let go before a key
     // or the left button counts.
     bool heldAtStart = (seam.mouseButtons() & 1) != 0 || seam.keyWaiting();
@@ -120,10 +119,10 @@ void MainGameClass::showInstructions()
             pressesAtStart = seam.leftPresses();
         blit(picture, buffer, 0, 0, 0, 0, screenWidth, screenHeight);
         seam.present(buffer, 0, 0);
-        // The closing key stays in the buffer; the main menu empties it.
         const bool clicked = steps >= doubleClickSteps
                              && ((seam.mouseButtons() & 1) != 0 || seam.leftPresses() != pressesAtStart);
-        if ((seam.keyWaiting() || clicked) && !heldAtStart)
+        // The closing key stays in the buffer; the main menu empties it.
+        if (!heldAtStart && (clicked || seam.keyWaiting() || nextKey(menuPadKeys) != 0))
             return;
         waitForTick();
         steps += speedCounter.exchange(0);
@@ -147,7 +146,7 @@ void MainGameClass::showIntro()
     int introHold = 400;
 
     // Fade in to 255 (254 steps), hold (399 steps), fade out to 0 (255 steps);
-    // Escape ends it, however short the press.
+    // Escape, or the pad's A or Start, ends it, however short the press.
     while (!escapePressed() && introAlpha > 0 && !quitRequested) {
         while (speedCounter > 0) {
             if (introHold == 400) {

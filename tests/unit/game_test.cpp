@@ -1,9 +1,12 @@
 // The rules of play on a real game object: what each contact does, deaths,
 // weapons and entries in the logic step, the name entry, and the waves with
 // the count-up between them.
+#include "shell/pad.h"
 #include "support/game_fixture.h"
 
 #include <algorithm>
+#include <cmath>
+#include <sstream>
 
 using namespace std::string_literals;
 
@@ -212,6 +215,30 @@ TEST_F(Game, APauseHoldsPlayUntilPPauseOrAClick)
         const SoundCall &held = testSeam.sounds[soundsAtPause - 1], &letGo = testSeam.sounds[soundsAtPause];
         EXPECT_EQ(std::make_tuple(SoundCall::Hold, 1, SoundCall::Hold, 0),
                   std::make_tuple(held.kind, held.volume, letGo.kind, letGo.volume)) << c.what;
+    }
+}
+
+// The pad in play, its buttons as the settings name them: A fires, B or Y
+// picks the next weapon, X spends its charge, each on a tap between two
+// steps too; the stick past its dead zone adds speed, scaled.
+TEST_F(Game, ThePadSteersFiresAndPicksTheWeapons)
+{
+    const struct { const char* what; const char* settings; int button, stick; std::vector<int> want; } cases[] = {
+        {"A", "", PAD_A, 0, {1, 0, 1, 100}}, {"B", "", PAD_B, 0, {0, 1, 1, 100}}, {"Y", "", PAD_Y, 0, {0, 1, 1, 100}},
+        {"X", "", PAD_X, 0, {0, 0, 0, 100}}, {"A, fire moved", "PadFire 4", PAD_A, 0, {0, 0, 1, 100}},
+        {"4, fire moved", "PadFire 4", 4, 0, {1, 0, 1, 100}}, {"dead zone", "", -1, -30, {0, 0, 1, 100}},
+        {"the stick right out, doubled", "PadSensitivity 2", -1, 127, {0, 0, 1, 124}}};
+    for (const auto& c : cases) { // want: shots, weapon, its charges, speed in hundredths
+        std::istringstream in(c.settings);
+        game->settings = Settings(), readSettings(in, game->settings), quietGame();
+        ship->vx = ship->vy = 1, ship->fireTimer = 30, ship->charges[0] = 1;
+        ship->selectedSpecial = ship->selectHeld = 0;
+        testSeam.padThere = true, testSeam.pad = PadState{}, testSeam.pad.axes[PAD_STICK_X] = c.stick, forgetPresses();
+        if (c.button >= 0)
+            testSeam.pad.buttons[c.button] = true, pollPad(), testSeam.pad.buttons[c.button] = false;
+        pollPad(), step();
+        EXPECT_EQ(c.want, (std::vector<int>{int(ship->bullets.size()), ship->selectedSpecial, ship->charges[0],
+                                            int(std::lround(ship->vx * 100))})) << c.what;
     }
 }
 

@@ -317,24 +317,25 @@ TEST_F(Screens, OptionsApplyAndSaveEachChangeAtOnce)
 {
     const int U = KEY_UP, D = KEY_DOWN, Lt = KEY_LEFT, Rt = KEY_RIGHT, E = KEY_ESC;
     auto arrow = [](int row, int step, int frame, int buttons) {
-        return MouseAt{frame, step < 0 ? 328 : 468, 222 + 29 * row + 12, buttons};
+        return MouseAt{frame, step < 0 ? 328 : 468, 220 + 26 * row + 12, buttons};
     };
     const struct {
         const char* start; std::vector<int> keys; MouseAt mouseStart; std::vector<MouseAt> mouse; bool modeWorks;
         int frames; const char* rows; std::vector<std::pair<bool, int>> modes; bool said; int clicks;
     } cases[] = {
-        {"", {KEY_ENTER, Rt, Lt, E}, {}, {}, true, 4, "Off 100 On 70 Full screen 1 1 ", {}, false, 0},
-        {"", {U, KEY_ENTER}, {}, {}, true, 2, "On 100 On 70 Full screen 1 1 ", {}, false, 1},
-        {"", {D, Rt, Lt, Lt, E}, {}, {}, true, 5, "On 80 On 70 Full screen 1 1 ", {}, false, 3},
-        {"", {D, D, D, D, Lt, E}, {}, {}, true, 6, "On 100 On 70 Window 1 1 ", {{true, 1}}, false, 1},
-        {"", {D, D, D, D, Lt, E}, {}, {}, false, 6, "On 100 On 70 Full screen 1 1 ", {{true, 1}}, true, 1},
-        {"Windowed 1", {U, U, U, Lt, E}, {}, {}, true, 5, "On 100 On 70 Window Auto (1) 1 ", {{true, 0}}, false, 1},
+        {"", {KEY_ENTER, Rt, Lt, E}, {}, {}, true, 4, "Off 100 On 70 Full screen 1 1 1 ", {}, false, 0},
+        {"", {U, KEY_ENTER}, {}, {}, true, 2, "On 100 On 70 Full screen 1 1 1 ", {}, false, 1},
+        {"", {D, Rt, Lt, Lt, E}, {}, {}, true, 5, "On 80 On 70 Full screen 1 1 1 ", {}, false, 3},
+        {"", {D, D, D, D, Lt, E}, {}, {}, true, 6, "On 100 On 70 Window 1 1 1 ", {{true, 1}}, false, 1},
+        {"", {D, D, D, D, Lt, E}, {}, {}, false, 6, "On 100 On 70 Full screen 1 1 1 ", {{true, 1}}, true, 1},
+        {"Windowed 1", {U, U, U, U, Lt, E}, {}, {}, true, 6, "On 100 On 70 Window Auto (1) 1 1 ", {{true, 0}}, false, 1},
         {"", {0, 0, 0, 0, 0, 0, 0, 0, Lt, E}, {}, {arrow(6, 1, 2, L), arrow(6, 1, 4, 0), arrow(1, -1, 5, tap)},
-         true, 10, "On 80 On 70 Full screen 1 1.25 ", {}, false, 3},
-        {"", {}, {}, click(game->exitButton, 3), true, 5, "On 100 On 70 Full screen 1 1 ", {}, false, 1},
+         true, 10, "On 80 On 70 Full screen 1 1.25 1 ", {}, false, 3},
+        {"", {}, {}, click(game->exitButton, 3), true, 5, "On 100 On 70 Full screen 1 1 1 ", {}, false, 1},
         {"", {0, 0, 0, 0, 0, 0, 0, 0, E}, arrow(0, -1, 0, L), {arrow(0, -1, 3, 0), arrow(0, -1, 6, tap)}, true, 9,
-         "Off 100 On 70 Full screen 1 1 ", {}, false, 0},
-        {"Music 0", {D, D, Rt, E}, {}, {}, true, 4, "On 100 On 70 Full screen 1 1 ", {}, true, 1},
+         "Off 100 On 70 Full screen 1 1 1 ", {}, false, 0},
+        {"", {U, U, Rt, E}, {}, {}, true, 4, "On 100 On 70 Full screen 1 1 1.25 ", {}, false, 1},
+        {"Music 0", {D, D, Rt, E}, {}, {}, true, 4, "On 100 On 70 Full screen 1 1 1 ", {}, true, 1},
     };
     for (const auto& c : cases) {
         const std::string before = "# mine\n"s + c.start + "\n";
