@@ -62,13 +62,23 @@ Settings, key and value pairs read at start-up (key, default, meaning):
                     window in 9/10 of the desktop's width and height (2 on
                     1920 x 1200), full screen in all of it; a larger factor
                     gives that one
+  PadSensitivity 1.0
+                    a gamepad's stick, -100 to 100: pushed right out it adds
+                    as much speed as 12 units of mouse motion at
+                    MouseSensitivity 1; below 0 it steers the other way
+  PadFire 0, PadNextWeapon 1, PadNextWeapon2 3, PadFireSpecial 2,
+  PadPause 7, PadEndGame 6
+                    the pad's buttons in play by number (0 to 31, -1 none):
+                    fire, next special weapon (two), fire it, pause, end
 One key and its value to a line. A line the game cannot take is left out
 and named in Log.txt; every other line is still read. The Options page in
-the menu changes all but Color while the game runs.
+the menu changes all but Color and the pad's buttons while the game runs.
 
 Mouse motion steers, the left button fires, the right button picks a special
 weapon, Space fires it, P or Pause pauses (so does the window losing the
-focus), Escape ends the game; closing the window leaves it.
+focus), Escape ends the game; closing the window leaves it. A gamepad works
+the whole game: the stick steers, A fires, B or Y picks a weapon, X fires it,
+Start pauses, Back ends the game; the d-pad, A and B work the menus.
 One game runs at a time. See man 6 tarnavel.
 EOF
         exit 0
