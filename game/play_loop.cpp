@@ -354,8 +354,9 @@ void MainGameClass::gameOver()
         draw_sprite(buffer, picture, w / 2 - picture->w / 2, h / 2 - picture->h);
         textout_centre_ex(buffer, font, scoreLine.c_str(), w / 2, h / 2 + 15, gold, -1);
         if (!onList)
-            textout_centre_ex(buffer, fontAt(miscData, MISC_FONT_SMALL), "Press a key or click to go on.", w / 2,
-                              h / 2 + picture->h + 15, grey, -1);
+            textout_centre_ex(buffer, fontAt(miscData, MISC_FONT_SMALL),
+                              padPresent() ? "Press a key, A or click to go on." : "Press a key or click to go on.",
+                              w / 2, h / 2 + picture->h + 15, grey, -1);
         if (onList) {
             const int y = h / 2 + picture->h + 15;
             textout_centre_ex(buffer, font, "Enter your name: ", w / 2, h / 2 + picture->h - 5,
