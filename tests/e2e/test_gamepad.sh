@@ -27,6 +27,8 @@ pad()
     tv_until 30 "the pad read as $*" eval 'read_as "${_p[@]}"'
 }
 tap() { pad "$@"; pad "$1" "$2" 0; }
+# hold TYPE NUMBER VALUE CMD...: held while CMD (a wait) runs, then let go.
+hold() { pad "$1" "$2" "$3"; "${@:4}"; pad "$1" "$2" 0; }
 A="1 0" B="1 1" BACK="1 6" START="1 7" DPAD_Y="2 7"
 
 tv_start_x
@@ -39,54 +41,39 @@ tv_wait_window
 
 tv_note "A skips the intro; down on the d-pad twice, then A, chooses Play"
 tv_until 30 "the intro" tv_count '^clear '
-pad $A 1
-tv_menu
-pad $A 0
+hold $A 1 tv_menu
 tv_sum 492 282 40 36 play
 tap $DPAD_Y 32767
 tap $DPAD_Y 32767
 tv_wait_sum 492 282 40 36 ! "$play"
-pad $A 1
-tv_wait_seam '^steer '
-pad $A 0
+hold $A 1 tv_wait_seam '^steer '
 
 tv_note "the stick moves the ship right and down; A fires ahead of it"
 ship='$r == 230 && $g == 60 && $b == 50'
 shot='$r > 250 && $g > 215 && $b < 130'
 tv_until 30 "the ship at rest in the middle" eval 'tv_scan 320 240 32 32 "$ship"; [ "$TV_COUNT $TV_AT" = "6 335 262" ]'
-pad 2 0 10000 2 1 10000
+pad 2 0 10000 2 1 10000 # a little past the dead zone, until the ship has moved
 tv_until 30 "the ship steered" eval 'tv_scan 320 240 200 150 "$ship"; read -r x y <<<"${TV_AT:-0 0}"
     [ "$x" -gt 340 ] && [ "$y" -gt 266 ]'
 pad 2 0 0 2 1 0
-pad $A 1
-tv_until 30 "a shot ahead of the ship" eval 'tv_freeze; tv_scan 320 240 300 220 "$ship"
+hold $A 1 tv_until 30 "a shot ahead of the ship" eval 'tv_freeze; tv_scan 320 240 300 220 "$ship"
     read -r ship_x ship_y <<<"${TV_AT:-999 999}"; tv_scan 320 240 300 220 "$shot"; tv_thaw
     read -r shot_x shot_y <<<"${TV_AT:-0 0}"; [ "$shot_x" -gt $((ship_x + 8)) ] && [ "$shot_y" -gt $((ship_y + 4)) ]'
-pad $A 0
 
 tv_note "Start pauses and goes on; the pad pulled out pauses the game, and put back, Start goes on"
-pad $START 1
-tv_until 30 "the paused picture" tv_paused
+hold $START 1 tv_until 30 "the paused picture" tv_paused
 tv_sum 0 0 640 480 paused
-pad $START 0
-tap $START 1
-tv_wait_sum 0 0 640 480 ! "$paused"
+hold $START 1 tv_wait_sum 0 0 640 480 ! "$paused"
 unplug
 tv_until 30 "the paused picture" tv_paused
 tv_sum 0 0 640 480 paused
 plug
-pad $START 1
-tv_wait_sum 0 0 640 480 ! "$paused"
-pad $START 0
+hold $START 1 tv_wait_sum 0 0 640 480 ! "$paused"
 
 tv_note "Back ends the game; the picker takes B, 9, B, takes the B back; Start enters B9"
-pad $BACK 1
-tv_wait_seam '^clear ' 2
-pad $BACK 0
+hold $BACK 1 tv_wait_seam '^clear ' 2
 tv_until 30 "the name prompt" eval 'tv_scan 0 331 640 14 "\$r + \$g + \$b == 765"; [ "$TV_COUNT" -gt 0 ]'
-for step in "$DPAD_Y -32767" "$A 1" "$DPAD_Y 32767" "$A 1" "$DPAD_Y -32767" "$A 1" "$B 1" "$START 1"; do
-    tap $step
-done
+for step in "$DPAD_Y -32767" "$A 1" "$DPAD_Y 32767" "$A 1" "$DPAD_Y -32767" "$A 1" "$B 1" "$START 1"; do tap $step; done
 tv_menu
 
 tv_note "Up and A choose Exit"

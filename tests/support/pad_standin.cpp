@@ -21,10 +21,7 @@ namespace {
 int padFd = -1;
 
 template <typename F>
-F real(F, const char* name)
-{
-    return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
-}
+F next(F, const char* name) { return reinterpret_cast<F>(dlsym(RTLD_NEXT, name)); }
 
 // The FIFO when path is the device and the test asks for a pad.
 const char* fifoFor(const char* path)
@@ -39,64 +36,53 @@ extern "C" {
 
 int open(const char* path, int flags, ...)
 {
-    static auto next = real(&open, "open");
-    mode_t mode = 0;
-    if (flags & (O_CREAT | O_TMPFILE)) {
-        va_list args;
-        va_start(args, flags);
-        mode = va_arg(args, mode_t);
-        va_end(args);
-    }
-    if (const char* fifo = fifoFor(path))
-        return padFd = next(fifo, O_RDWR | (flags & (O_NONBLOCK | O_CLOEXEC)));
-    return next(path, flags, mode);
+    static auto real = next(&open, "open");
+    va_list args;
+    va_start(args, flags);
+    const mode_t mode = flags & (O_CREAT | O_TMPFILE) ? va_arg(args, mode_t) : 0;
+    va_end(args);
+    const char* fifo = fifoFor(path);
+    return fifo ? padFd = real(fifo, O_RDWR | (flags & (O_NONBLOCK | O_CLOEXEC))) : real(path, flags, mode);
 }
 
 int close(int fd)
 {
-    static auto next = real(&close, "close");
-    if (fd == padFd)
-        padFd = -1;
-    return next(fd);
+    static auto real = next(&close, "close");
+    padFd = fd == padFd ? -1 : padFd;
+    return real(fd);
 }
 
 int access(const char* path, int mode) noexcept
 {
-    static auto next = real(&access, "access");
+    static auto real = next(&access, "access");
     const char* fifo = fifoFor(path);
-    return next(fifo ? fifo : path, mode);
+    return real(fifo ? fifo : path, mode);
 }
 
 ssize_t read(int fd, void* buffer, size_t size)
 {
-    static auto next = real(&read, "read");
-    if (fd == padFd && fd >= 0 && access("/dev/input/js0", F_OK) != 0) {
-        errno = ENODEV;
-        return -1;
-    }
-    return next(fd, buffer, size);
+    static auto real = next(&read, "read");
+    if (fd >= 0 && fd == padFd && access("/dev/input/js0", F_OK) != 0)
+        return errno = ENODEV, -1;
+    return real(fd, buffer, size);
 }
 
 int ioctl(int fd, unsigned long request, ...) noexcept
 {
-    static auto next = real(&ioctl, "ioctl");
+    static auto real = next(&ioctl, "ioctl");
     va_list args;
     va_start(args, request);
     void* answer = va_arg(args, void*);
     va_end(args);
-    if (fd != padFd || fd < 0)
-        return next(fd, request, answer);
+    if (fd < 0 || fd != padFd)
+        return real(fd, request, answer);
     if (request == JSIOCGVERSION)
         return *static_cast<int*>(answer) = JS_VERSION, 0;
     if (request == JSIOCGAXES || request == JSIOCGBUTTONS)
         return *static_cast<unsigned char*>(answer) = request == JSIOCGAXES ? 8 : 11, 0;
-    if ((request & ~(_IOC_SIZEMASK << _IOC_SIZESHIFT)) == JSIOCGNAME(0)) {
-        const size_t size = _IOC_SIZE(request);
-        strncpy(static_cast<char*>(answer), "Tarnavel stand-in pad", size);
-        return static_cast<int>(strnlen(static_cast<char*>(answer), size));
-    }
-    errno = ENOTTY;
-    return -1;
+    if ((request & ~(_IOC_SIZEMASK << _IOC_SIZESHIFT)) == JSIOCGNAME(0))
+        return strncpy(static_cast<char*>(answer), "Stand-in pad", _IOC_SIZE(request)), 12;
+    return errno = ENOTTY, -1;
 }
 
 } // extern "C"
