@@ -13,11 +13,11 @@
 namespace {
 
 constexpr int stickEnd = 127;
-constexpr int deadZone = 30; // about a quarter of the travel: where worn sticks rest
-constexpr float fullPull = 0.12f;
-constexpr int pushedAt = 64;   // a direction counts from half way
-constexpr int firstRepeat = 50; // steps held before the first repeat
-constexpr int nextRepeat = 12;  // and between the next ones
+constexpr int deadZone = 30;      // about a quarter of the travel: where worn sticks rest
+constexpr float fullPull = 0.12f; // the speed a stick right out adds in a step
+constexpr int pushedAt = 64;      // a direction counts from half way
+constexpr int firstRepeat = 50;   // steps held before the first repeat
+constexpr int nextRepeat = 12;    // and between the next ones
 
 enum Direction { UP, DOWN, LEFT, RIGHT, DIRECTIONS };
 
