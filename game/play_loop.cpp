@@ -372,6 +372,10 @@ void MainGameClass::gameOver()
             } else {
                 textout_centre_ex(buffer, font, name.c_str(), w / 2, y, grey, -1);
             }
+            if (padPresent())
+                textout_centre_ex(buffer, fontAt(miscData, MISC_FONT_SMALL),
+                                  "Pad: Up/Down pick a letter, A takes it, B takes one back, Start enters.", w / 2,
+                                  y + 40, grey, -1);
         }
         seam.present(buffer, 0, 0);
 
