@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -235,6 +236,13 @@ std::string rewriteLine(const std::string& line, const Settings& settings, std::
                 continue;
             seen[k] = true;
             const std::string value = valueText(keys[k], settings);
+            // A value written another way ("1.0" for 1) stays as the player wrote it.
+            Settings written = settings;
+            const bool same = w + 1 < static_cast<int>(words.size())
+                              && store(keys[k], line.substr(words[w + 1].first, words[w + 1].second), written)
+                              && valueText(keys[k], written) == value;
+            if (same)
+                continue;
             if (w + 1 < static_cast<int>(words.size()))
                 result.replace(words[w + 1].first, words[w + 1].second, value);
             else
@@ -262,8 +270,21 @@ std::string settingsText(const std::string& present, const Settings& settings)
     return text;
 }
 
-bool saveSettings(const std::string& path, const Settings& settings)
+bool saveSettings(const std::string& given, const Settings& settings)
 {
+    // A file kept elsewhere through a link is written there: the rename
+    // below would put a plain file in the link's place.
+    std::string path = given;
+    struct stat link;
+    char target[PATH_MAX];
+    if (::lstat(given.c_str(), &link) == 0 && S_ISLNK(link.st_mode) && ::realpath(given.c_str(), target))
+        path = target;
+    // A file the player made read-only is theirs: left alone, as a file in a
+    // read-only directory is.
+    struct stat old;
+    const bool exists = ::stat(path.c_str(), &old) == 0;
+    if (exists && (::access(path.c_str(), W_OK) != 0 || (old.st_mode & 0222) == 0))
+        return false;
     std::string present;
     {
         std::ifstream in(path, std::ios::binary);
@@ -275,8 +296,7 @@ bool saveSettings(const std::string& path, const Settings& settings)
     const int fd = ::open(sibling.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0)
         return false;
-    struct stat old;
-    if (::stat(path.c_str(), &old) == 0)
+    if (exists)
         ::fchmod(fd, (old.st_mode & 07777) | S_IRUSR | S_IWUSR); // it must read back next time
     bool ok = true;
     for (size_t done = 0; ok && done < text.size();) {

@@ -60,12 +60,13 @@ std::vector<std::string> readSettingsFile(const char* path, Settings& settings);
 
 // The text of a settings file holding `settings`, made from the file's
 // present text: every line keeps its place, a known key's value is replaced
-// by the setting's (in every place it stands), and keys the text lacks are
+// by the setting's where it differs (in every place it stands), and keys the text lacks are
 // added at its end. Comments, blank lines and keys the game does not know
 // stay as they were. Reads back as `settings`.
 std::string settingsText(const std::string& present, const Settings& settings);
 
 // Writes settingsText of the file at path whole: a new file, flushed and
 // renamed over the old one, so that a crash leaves the old file or the new,
-// never part of one. False, with the old file untouched, on any failure.
+// never part of one; through a link, the file it points to. False, with the
+// old file untouched, on any failure and for a file without write permission.
 bool saveSettings(const std::string& path, const Settings& settings);

@@ -128,15 +128,26 @@ TEST(Settings, WrittenBack)
               "PadSensitivity 1\nPadFire 0\nPadNextWeapon 1\nPadNextWeapon2 3\nPadFireSpecial 2\nPadPause 7\nPadEndGame 6\n",
               settingsText(texts[2], Settings()));
 
-    const std::string path = ::testing::TempDir() + "settings_written.ini";
+    // A value the player wrote another way is left as written.
+    EXPECT_EQ(0u, settingsText("PadSensitivity 1.0\nScale 01 Sound 1\n", Settings()).find("PadSensitivity 1.0\nScale 01 Sound 1\n"));
+
+    // Saved through a link into the file it points to; a file without write
+    // permission, or a missing directory, is left alone.
+    namespace fs = std::filesystem;
+    const fs::path path = ::testing::TempDir() + "settings_written.ini", link = path.string() + ".link";
+    const auto saved = [&path] { std::ifstream in(path); return std::string(std::istreambuf_iterator<char>(in), {}); };
     { std::ofstream(path) << "# kept\nScale 2\n"; }
-    ASSERT_TRUE(saveSettings(path, changed));
-    std::ifstream in(path);
-    std::stringstream saved;
-    saved << in.rdbuf();
-    EXPECT_EQ(settingsText("# kept\nScale 2\n", changed), saved.str());
+    fs::remove(link);
+    fs::create_symlink(path, link);
+    ASSERT_TRUE(saveSettings(link, changed));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(settingsText("# kept\nScale 2\n", changed), saved());
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_FALSE(saveSettings(path, Settings()));
+    EXPECT_FALSE(saveSettings(link, Settings()));
+    EXPECT_EQ(settingsText("# kept\nScale 2\n", changed), saved());
     EXPECT_FALSE(saveSettings(::testing::TempDir() + "no-such-directory/settings.ini", changed));
-    std::remove(path.c_str());
+    fs::remove(link), fs::remove(path);
 }
 
 // The factor a Scale setting gives on a desktop: 0 the largest that fits (a
