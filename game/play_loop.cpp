@@ -361,13 +361,16 @@ void MainGameClass::gameOver()
             const int y = h / 2 + picture->h + 15;
             textout_centre_ex(buffer, font, "Enter your name: ", w / 2, h / 2 + picture->h - 5,
                               makecol(255, 255, 255), -1);
-            if (padPresent() && name.size() < tableNameLength) {
-                const char picked[] = {letter, '\0'};
-                const int x = w / 2 - text_length(font, (name + letter).c_str()) / 2;
+            if (name.size() < tableNameLength) {
+                // A steady cursor where the next character goes; with a pad,
+                // under the picker's letter.
+                const char picked[] = {padPresent() ? letter : 'A', '\0'};
+                const int x = w / 2 - text_length(font, (name + picked[0]).c_str()) / 2;
                 const int at = x + text_length(font, name.c_str());
                 const int below = y + text_height(font);
                 textout_ex(buffer, font, name.c_str(), x, y, grey, -1);
-                textout_ex(buffer, font, picked, at, y, gold, -1);
+                if (padPresent())
+                    textout_ex(buffer, font, picked, at, y, gold, -1);
                 rectfill(buffer, at, below, at + text_length(font, picked) - 1, below + 1, gold);
             } else {
                 textout_centre_ex(buffer, font, name.c_str(), w / 2, y, grey, -1);
