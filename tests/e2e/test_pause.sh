@@ -1,5 +1,6 @@
 # The pause as a player meets it: P holds the picture still (two looks
-# seconds apart agree) and the music silent, and frees the pointer; P again
+# seconds apart agree, and a part covered and uncovered is painted again)
+# and the music silent, and frees the pointer; P again
 # moves play on and holds the pointer in the window again. Another window
 # given the focus (an xmessage) pauses the game, and a click in the game's
 # window goes on. Pause does as P; Escape while paused ends the game.
@@ -46,6 +47,13 @@ tv_sum 0 0 640 480
 tv_assert_eq "$PAUSED" "$TV_SUM" "the paused picture 2 s later"
 # What the mixer had sent on before the pause may still come first.
 tv_assert_eq 0.0000 "$(loudness $((sound + SECOND)))" "the sound while paused"
+# Drawing nothing while paused, the game has the picture painted again when
+# another window no longer covers part of it.
+xlogo -geometry 400x200+$((TV_X + 200))+$((TV_Y + 150)) 2>/dev/null &
+cover=$!
+tv_wait_sum 0 0 640 480 ! "$PAUSED"
+kill $cover && wait $cover
+tv_wait_sum 0 0 640 480 "$PAUSED"
 xdotool mousemove 900 700
 tv_until 30 "the pointer let go" pointer_at 900,700
 tv_key p
