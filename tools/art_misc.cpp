@@ -209,7 +209,7 @@ Picture instructions(Faces& faces, const std::vector<Picture>& s)
              blitSprite(img, s[SPR_POWERUP_FIRST + 2], cx, cy + 10);
          });
     rule(20, left, 295, "P: pause  -  Escape: end the game",
-         "Pause works as P. Escape gives up and enters your score.",
+         "The Pause key works as P. Escape gives up and enters your score.",
          [&](float cx, float cy) {
              const Shape key = box(cx - 15, cy - 11, cx + 15, cy + 11, 4);
              img.fill(key, bevel(vgrad(rgb(200, 205, 220), rgb(110, 115, 135), cy - 11, cy + 11), key, 3, 0.7f));
