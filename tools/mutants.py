@@ -97,7 +97,9 @@ def main():
     for name in files.decode().split("\0"):
         if name and os.path.isfile(os.path.join(ROOT, name)):
             os.makedirs(os.path.join(src, os.path.dirname(name)), exist_ok=True)
-            shutil.copy2(os.path.join(ROOT, name), os.path.join(src, name))
+            # A fresh time on every copy: a run killed with a fault applied leaves
+            # objects newer than the sources' own times, which make would keep.
+            shutil.copy(os.path.join(ROOT, name), os.path.join(src, name))
     os.makedirs(logs, exist_ok=True)
 
     # What the fast tests run; the sanitizer builds are left out.
