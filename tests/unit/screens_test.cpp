@@ -247,7 +247,7 @@ TEST_F(Screens, CreditsScrollAndLeaveByBackOnceAnEarlyPressIsOver)
 TEST_F(Screens, InstructionsCloseOnALeftClickOrAKey)
 {
     const struct { int startButtons; bool keyBefore; std::vector<MouseAt> script; int keyAt, frames; } cases[] = {
-        {L, true, {{5, 0, 0, 0}, {8, 0, 0, L}}, 0, 8}, {0, false, {{2, 0, 0, R}, {10, 0, 0, 0}}, 15, 15},
+        {L, true, {{5, 0, 0, 0}, {8, 0, 0, L}}, 0, 8}, {0, false, {{35, 0, 0, R}, {40, 0, 0, 0}}, 45, 45},
         {0, false, {{6, 0, 0, tap}}, 0, 6}, {0, false, {}, 40, 40}};
     for (const auto& c : cases) {
         testSeam.buttons = c.startButtons, testSeam.keyBuffer.assign(c.keyBefore, keyCode(KEY_ESC, 27)), ++testSeam.leftPresses;
