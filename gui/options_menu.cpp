@@ -228,6 +228,8 @@ void MainGameClass::optionsMenu()
     exitButton->caption = "Back";
     int chosen = 0;
     std::string message;
+    // The largest factor that fits; it changes only with a change made here.
+    int fitting = fittingScaleNow(settings.windowed);
     speedCounter = 0;
 
     bool back = false;
@@ -261,6 +263,7 @@ void MainGameClass::optionsMenu()
             if (row >= 0) {
                 chosen = row;
                 message = changeOption(*this, row, step);
+                fitting = fittingScaleNow(settings.windowed);
             }
             if (heldAtStart && seam.mouseButtons() == 0)
                 heldAtStart = false;
@@ -270,7 +273,6 @@ void MainGameClass::optionsMenu()
             break;
         exitButton->highlighted = chosen == OPTION_BACK;
 
-        const int fitting = fittingScaleNow(settings.windowed);
         blit(background, buffer, 0, 0, 0, 0, screenWidth, screenHeight);
         drawHighscoreTable(buffer, small, *highscores);
         drawing_mode(DRAW_MODE_TRANS, nullptr, 0, 0);
